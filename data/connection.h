@@ -1,0 +1,53 @@
+// ADODB.Connection: one open Jet database file.
+//
+// A Connection is a reference to a shared object, as an ADO object variable is: copies refer
+// to the same connection, and the file closes when the last reference (including the one a
+// Recordset or Command keeps as its ActiveConnection) goes away, or on close().
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "data/types.h"
+
+namespace jet {
+class Database;
+}
+
+namespace data {
+
+class Connection {
+ public:
+  Connection();  // a new, closed connection
+
+  void setConnectionString(std::u16string text);  // not while open (errc::kObjectOpen)
+  const std::u16string& connectionString() const;
+  void setCursorLocation(int location);           // adUseClient or adUseServer
+  int cursorLocation() const;
+
+  // Opens with the ConnectionString property.
+  void open();
+  // ADO's Open(ConnectionString, UserID, Password, Options): an empty connection string
+  // takes the property; a non-empty one replaces it. User and password must be empty or
+  // "Admin"/"" (Jet's default account); options -1 (adConnectUnspecified) only.
+  void open(std::u16string_view connectionString, std::u16string_view userId,
+            std::u16string_view password, int options = adConnectUnspecified);
+  // Runs one statement that returns no rows (DELETE, ALTER TABLE) or a SELECT whose rows
+  // are dropped. Records-affected output and options are not offered; the result is dropped.
+  void execute(std::u16string_view statement);
+  void close();  // errc::kObjectClosed when not open
+  int state() const;
+
+  // The engine behind an open connection; errc::kObjectClosed when closed.
+  jet::Database& database() const;
+
+  bool sameObject(const Connection& other) const { return impl_ == other.impl_; }
+
+  struct Impl;
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace data

@@ -1,0 +1,51 @@
+// ADODB.Fields and ADODB.Field of an open Recordset.
+//
+// Both are light references into their recordset: a Field names a column by position and
+// reads or writes the recordset's current row (or the row being added) each time.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "data/value.h"
+
+namespace data {
+
+struct RecordsetState;
+
+class Field {
+ public:
+  const std::u16string& name() const;
+  int type() const;         // a DataTypeEnum code: adInteger, adDate, adVarWChar, ...
+  int definedSize() const;  // characters for text, bytes otherwise
+  // The value in the current row, or in the row being added after addNew().
+  // errc::kNoCurrentRecord when there is no current row; errc::kObjectClosed when the
+  // recordset is closed.
+  Value value() const;
+  // Writes the row being added after addNew() (or edits the current row). The value is
+  // converted to the column's type; one it refuses raises errc::kTypeMismatch or
+  // errc::kIntegrityViolation (text too long, Null where none is allowed).
+  void setValue(const Value& value);
+
+ private:
+  friend class Fields;
+  Field(std::shared_ptr<RecordsetState> rs, int index) : rs_(std::move(rs)), index_(index) {}
+  std::shared_ptr<RecordsetState> rs_;
+  int index_;
+};
+
+class Fields {
+ public:
+  int count() const;
+  // By position from 0, or by name without regard to case; errc::kItemNotFound otherwise.
+  Field item(int index) const;
+  Field item(std::u16string_view name) const;
+
+ private:
+  friend class Recordset;
+  explicit Fields(std::shared_ptr<RecordsetState> rs) : rs_(std::move(rs)) {}
+  std::shared_ptr<RecordsetState> rs_;
+};
+
+}  // namespace data
