@@ -69,6 +69,8 @@ class Value {
   template <typename T>
   const T* getIf() const { return std::get_if<T>(&v_); }
   const ValueStorage& storage() const { return v_; }
+  // For decoders that refill one Value per row and want to reuse its text or byte buffer.
+  ValueStorage& storage() { return v_; }
 
   friend bool operator==(const Value&, const Value&) = default;
 

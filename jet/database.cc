@@ -1,0 +1,114 @@
+#include "jet/database.h"
+
+#include <unordered_map>
+
+#include "jet/error.h"
+#include "jet/unicode.h"
+
+namespace jet {
+
+struct Database::Impl {
+  std::filesystem::path path;
+  bool writable = false;
+  HeaderPage header;
+  std::unique_ptr<Pager> pager;
+  std::vector<CatalogEntry> catalog;
+  std::unordered_map<uint32_t, std::shared_ptr<const TableDef>> definitions;  // by TDEF page
+};
+
+namespace {
+
+std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+HeaderPage readHeader(File& file, const std::filesystem::path& path) {
+  std::vector<uint8_t> page0(kPageSizeJet4);
+  size_t got = file.readSomeAt(0, page0);
+  page0.resize(got);
+  HeaderPage h = parseHeaderPage(page0, path.string());
+  if (h.isJet3()) {
+    throw Error(errc::kUnspecified, quoted(path) +
+                                        " is a Jet 3 (Access 97) database, an unsupported format; only "
+                                        "Jet 4.0 databases can be opened.");
+  }
+  if (got < kPageSizeJet4 || file.size() < 3 * uint64_t{kPageSizeJet4}) {
+    throw Error(errc::kUnspecified, "The database file " + quoted(path) + " is corrupt: it is truncated.");
+  }
+  return h;
+}
+
+}  // namespace
+
+Database::Database(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+Database::~Database() = default;
+
+Database Database::open(const std::filesystem::path& path, std::u16string_view password, bool writable) {
+  File file = File::open(path, writable ? File::Mode::kReadWrite : File::Mode::kReadOnly);
+  if (!file.tryLock(writable ? File::Lock::kExclusive : File::Lock::kShared)) {
+    throw Error(errc::kUnspecified, "The file " + quoted(path) + " is in use by another program and cannot be opened" +
+                                        (writable ? " for writing." : "."));
+  }
+  auto impl = std::make_unique<Impl>();
+  impl->path = path;
+  impl->writable = writable;
+  impl->header = readHeader(file, path);
+  if (impl->header.hasPassword() && password != impl->header.password) {
+    throw Error(errc::kInvalidPassword, "Not a valid password.");
+  }
+  impl->pager = std::make_unique<Pager>(std::move(file), kPageSizeJet4);
+  impl->pager->setEncodingKey(impl->header.encodingKey);
+  impl->catalog = readCatalog(*impl->pager);
+  return Database(std::move(impl));
+}
+
+const std::filesystem::path& Database::path() const { return impl_->path; }
+bool Database::writable() const { return impl_->writable; }
+const HeaderPage& Database::header() const { return impl_->header; }
+const std::vector<CatalogEntry>& Database::catalog() const { return impl_->catalog; }
+Pager& Database::pager() { return *impl_->pager; }
+
+std::vector<CatalogEntry> Database::tables(bool includeSystem) const {
+  std::vector<CatalogEntry> out;
+  for (const auto& e : impl_->catalog) {
+    if (e.isTable() && (includeSystem || !e.isSystem())) out.push_back(e);
+  }
+  return out;
+}
+
+const CatalogEntry* Database::findTable(std::u16string_view name) const {
+  for (const auto& e : impl_->catalog) {
+    if (e.isTable() && equalsIgnoreCase(e.name, name)) return &e;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<const TableDef> Database::tableDef(std::u16string_view name) {
+  const CatalogEntry* e = findTable(name);
+  if (!e) {
+    throw Error(errc::kTableNotFound, "The table '" + toUtf8(name) + "' does not exist in the database.");
+  }
+  auto& slot = impl_->definitions[e->tdefPage()];
+  if (!slot) {
+    auto def = std::make_shared<TableDef>(readTableDefinition(*impl_->pager, e->tdefPage()));
+    def->name = e->name;
+    slot = std::move(def);
+  }
+  return slot;
+}
+
+TableScan Database::scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns) {
+  return TableScan(*impl_->pager, std::move(def), std::move(columns));
+}
+
+bool Database::readRow(const TableDef& def, RowPointer locator, std::span<const size_t> columns,
+                       std::vector<Value>& out) {
+  return jet::readRow(*impl_->pager, def, locator, columns, out);
+}
+
+void Database::refresh() {
+  impl_->definitions.clear();
+  impl_->catalog = readCatalog(*impl_->pager);
+}
+
+}  // namespace jet

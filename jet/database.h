@@ -1,0 +1,86 @@
+// An open Jet 4.0 database file: header facts, the catalog, table definitions, row scans.
+//
+//   auto db = jet::Database::open("tarvo.mdb", u"secret");
+//   auto def = db.tableDef(u"Roster");
+//   auto scan = db.scan(def, {*def->findColumn(u"LName")});
+//   while (scan.next()) use(scan.value(0), scan.locator());
+//
+// Errors are jet::Error: errc::kUnspecified for a missing, unreadable, locked, foreign,
+// unsupported or corrupt file (corrupt pages are named); errc::kInvalidPassword "Not a valid
+// password."; errc::kTableNotFound for an unknown table.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/catalog.h"
+#include "jet/data_page.h"
+#include "jet/header_page.h"
+#include "jet/pager.h"
+#include "jet/table_definition.h"
+#include "jet/table_scan.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class Database {
+ public:
+  // Opens an existing file. A file without a database password opens with any password; one
+  // with a password only with exactly that password (case-sensitive). Read-only opens take a
+  // shared lock and never write; writable opens take an exclusive lock, so a second writable
+  // open of the same file (even in this process) fails as locked.
+  static Database open(const std::filesystem::path& path, std::u16string_view password = {},
+                       bool writable = false);
+
+  Database(Database&&) noexcept;
+  Database& operator=(Database&&) noexcept;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+  ~Database();
+
+  const std::filesystem::path& path() const;
+  bool writable() const;
+  const HeaderPage& header() const;
+  uint8_t version() const { return header().version; }
+  uint16_t codePage() const { return header().codePage; }
+  double creationDate() const { return header().creationDate; }
+  uint32_t encodingKey() const { return header().encodingKey; }
+  bool hasPassword() const { return header().hasPassword(); }
+
+  // Every MSysObjects row.
+  const std::vector<CatalogEntry>& catalog() const;
+  // Local tables (type 1), user ones only unless `includeSystem`, in catalog order.
+  std::vector<CatalogEntry> tables(bool includeSystem = false) const;
+  // A local table by name, without regard to case; nullptr when there is none.
+  const CatalogEntry* findTable(std::u16string_view name) const;
+
+  // The definition of a table by name; throws errc::kTableNotFound. Cached until refresh().
+  std::shared_ptr<const TableDef> tableDef(std::u16string_view name);
+
+  // Scans the rows of a table, decoding only the given column positions (into def->columns).
+  TableScan scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns);
+  TableScan scan(std::u16string_view table, std::vector<size_t> columns) {
+    return scan(tableDef(table), std::move(columns));
+  }
+  // Decodes columns of one row again from a locator a scan gave; false when it is gone.
+  bool readRow(const TableDef& def, RowPointer locator, std::span<const size_t> columns,
+               std::vector<Value>& out);
+
+  // Re-reads the catalog and drops cached definitions, after the writer changed them.
+  void refresh();
+
+  // The page layer, for the writer.
+  Pager& pager();
+
+ private:
+  struct Impl;
+  explicit Database(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace jet

@@ -1,0 +1,141 @@
+#include "jet/file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "jet/error.h"
+
+namespace jet {
+namespace {
+
+[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, int err) {
+  std::string text = what + " '" + path.string() + "'";
+  if (err == ENOENT) {
+    text += ": the file does not exist.";
+  } else if (err == EACCES || err == EPERM) {
+    text += ": permission denied.";
+  } else if (err == EISDIR) {
+    text += ": it is a directory.";
+  } else {
+    text += std::string(": ") + std::strerror(err) + ".";
+  }
+  throw Error(errc::kUnspecified, text);
+}
+
+}  // namespace
+
+File File::open(const std::filesystem::path& path, Mode mode) {
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::kReadOnly: flags |= O_RDONLY; break;
+    case Mode::kReadWrite: flags |= O_RDWR; break;
+    case Mode::kCreate: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+  }
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) fail(path, mode == Mode::kCreate ? "Cannot create" : "Cannot open", errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    fail(path, "Cannot open", err);
+  }
+  File f;
+  f.fd_ = fd;
+  f.writable_ = mode != Mode::kReadOnly;
+  f.path_ = path;
+  return f;
+}
+
+File::File(File&& other) noexcept
+    : fd_(other.fd_), writable_(other.writable_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = other.fd_;
+    writable_ = other.writable_;
+    path_ = std::move(other.path_);
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+File::~File() { close(); }
+
+void File::close() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+uint64_t File::size() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) fail(path_, "Cannot read", errno);
+  return static_cast<uint64_t>(st.st_size);
+}
+
+size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
+  size_t done = 0;
+  while (done < out.size()) {
+    ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path_, "Cannot read", errno);
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
+  if (readSomeAt(offset, out) != out.size()) {
+    throw Error(errc::kUnspecified, "Cannot read '" + path_.string() + "': the file ends early (at byte " +
+                                        std::to_string(offset) + ").");
+  }
+}
+
+void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
+  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path_, "Cannot write", errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+}
+
+void File::truncate(uint64_t size) {
+  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(path_, "Cannot write", errno);
+}
+
+void File::sync() {
+  if (::fsync(fd_) != 0) fail(path_, "Cannot write", errno);
+}
+
+bool File::tryLock(Lock lock) {
+  int op = LOCK_UN;
+  if (lock == Lock::kShared) op = LOCK_SH | LOCK_NB;
+  if (lock == Lock::kExclusive) op = LOCK_EX | LOCK_NB;
+  while (::flock(fd_, op) != 0) {
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) return false;
+    // A file system without locks (some network mounts): carry on unlocked.
+    if (errno == ENOLCK || errno == EOPNOTSUPP) return true;
+    fail(path_, "Cannot lock", errno);
+  }
+  return true;
+}
+
+}  // namespace jet

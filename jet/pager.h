@@ -1,0 +1,86 @@
+// Page I/O: fixed-size pages of a database file, a bounded cache of decoded pages, and the RC4
+// page encoding of "encoded" databases (every page but page 0, key = encoding key XOR page
+// number, both little-endian 32-bit). Page 0 is passed through as stored: its own mask is the
+// header's business (header_page.h).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "jet/byte_view.h"
+#include "jet/file.h"
+
+namespace jet {
+
+inline constexpr uint32_t kPageSizeJet4 = 4096;
+inline constexpr uint32_t kPageSizeJet3 = 2048;
+
+// One decoded page. Shared by the cache and its readers, so a page stays valid while held
+// even when the cache moves on.
+class Page {
+ public:
+  Page(uint32_t number, std::vector<uint8_t> bytes) : number_(number), bytes_(std::move(bytes)) {}
+  uint32_t number() const { return number_; }
+  std::span<const uint8_t> bytes() const { return bytes_; }
+  ByteView view() const { return ByteView(bytes_, number_); }
+  uint8_t type() const { return bytes_.empty() ? 0xFF : bytes_[0]; }
+
+ private:
+  uint32_t number_;
+  std::vector<uint8_t> bytes_;
+};
+using PageRef = std::shared_ptr<const Page>;
+
+// Page type byte (byte 0 of every page).
+namespace page_type {
+inline constexpr uint8_t kHeader = 0x00;
+inline constexpr uint8_t kData = 0x01;
+inline constexpr uint8_t kTableDefinition = 0x02;
+inline constexpr uint8_t kIndexNode = 0x03;
+inline constexpr uint8_t kIndexLeaf = 0x04;
+inline constexpr uint8_t kUsageMap = 0x05;
+}  // namespace page_type
+
+class Pager {
+ public:
+  explicit Pager(File file, uint32_t pageSize = kPageSizeJet4, size_t cachePages = 2048);
+  Pager(Pager&&) = default;
+  Pager& operator=(Pager&&) = default;
+
+  uint32_t pageSize() const { return pageSize_; }
+  // Whole pages in the file; a partial page at the end does not count.
+  uint32_t pageCount() const { return pageCount_; }
+  void setEncodingKey(uint32_t key);
+  uint32_t encodingKey() const { return encodingKey_; }
+
+  // The decoded page; throws a corrupt-page error for a page number beyond the file.
+  PageRef read(uint32_t page);
+  // Same, also checking the page type byte.
+  PageRef readTyped(uint32_t page, uint8_t type, const char* what);
+
+  // Writes a whole page given in clear (encoding it when the database is encoded). Writing at
+  // pageCount() appends a page.
+  void write(uint32_t page, std::span<const uint8_t> bytes);
+  uint32_t append(std::span<const uint8_t> bytes) {
+    uint32_t n = pageCount_;
+    write(n, bytes);
+    return n;
+  }
+  void sync() { file_.sync(); }
+
+  File& file() { return file_; }
+  const File& file() const { return file_; }
+
+ private:
+  void encodeInPlace(uint32_t page, std::span<uint8_t> bytes) const;
+
+  File file_;
+  uint32_t pageSize_;
+  uint32_t pageCount_ = 0;
+  uint32_t encodingKey_ = 0;
+  std::vector<PageRef> cache_;  // direct-mapped: slot = page % size
+};
+
+}  // namespace jet

@@ -1,0 +1,127 @@
+#include "jet/table_scan.h"
+
+#include "jet/column_value.h"
+#include "jet/error.h"
+#include "jet/long_value.h"
+#include "jet/pager.h"
+#include "jet/row_view.h"
+#include "jet/text_codec.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+namespace {
+
+// A moved row may in principle have moved again; more hops than this is a loop.
+constexpr int kMaxOverflowHops = 8;
+
+void decodeColumn(Pager& pager, const RowView& row, const ColumnDef& col, Value& out, Bytes& scratch) {
+  if (col.type == ColumnType::Boolean) {
+    out.storage() = row.presentBit(col.number);
+    return;
+  }
+  auto bytes = row.columnBytes(col);
+  if (!bytes) {
+    out.storage() = Null{};
+    return;
+  }
+  if (!col.isLongValue()) {
+    decodeColumnValue(col, *bytes, out);
+    return;
+  }
+  readLongValue(pager, *bytes, scratch);
+  if (col.type == ColumnType::Memo) {
+    auto* text = std::get_if<std::u16string>(&out.storage());
+    if (!text) {
+      out.storage() = std::u16string();
+      text = std::get_if<std::u16string>(&out.storage());
+    }
+    decodeJetText(scratch, *text);
+  } else {
+    out.storage() = scratch;
+  }
+}
+
+void checkColumns(const TableDef& def, std::span<const size_t> columns) {
+  for (size_t c : columns) {
+    if (c >= def.columns.size()) {
+      throw Error(errc::kItemNotFound, "Column position " + std::to_string(c) + " does not exist in the table.");
+    }
+  }
+}
+
+// Decodes the live row in `slot` of `page`, following a moved row's pointer. False for a
+// deleted slot.
+bool decodeSlot(Pager& pager, const TableDef& def, const DataPage& page, uint16_t slot,
+                std::span<const size_t> columns, std::vector<Value>& out, Bytes& scratch) {
+  if (page.isDeleted(slot)) return false;
+  std::unique_ptr<DataPage> moved;
+  const DataPage* at = &page;
+  uint16_t r = slot;
+  for (int hop = 0; at->isOverflowPointer(r); ++hop) {
+    if (hop == kMaxOverflowHops) throwCorrupt(page.number(), "holds a moved row whose pointers loop");
+    RowPointer target = RowPointer::fromRaw(at->row(r).u32(0));
+    moved = std::make_unique<DataPage>(pager.read(target.page), "data");
+    if (moved->owner() != def.firstPage()) {
+      throwCorrupt(target.page, "holds a moved row of another table");
+    }
+    at = moved.get();
+    r = target.row;
+  }
+  RowView row(at->row(r), def);
+  out.resize(columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    decodeColumn(pager, row, def.columns[columns[i]], out[i], scratch);
+  }
+  return true;
+}
+
+}  // namespace
+
+TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns)
+    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)) {
+  checkColumns(*def_, columns_);
+  pages_ = readUsageMap(pager, def_->ownedPagesMap);
+  values_.resize(columns_.size());
+}
+
+bool TableScan::loadPage() {
+  while (pageIndex_ < pages_.size()) {
+    PageRef p = pager_->read(pages_[pageIndex_++]);
+    // The owned map may name pages that were freed and reused; only this table's data pages count.
+    if (p->type() != page_type::kData) continue;
+    auto dp = std::make_unique<DataPage>(std::move(p));
+    if (dp->owner() != def_->firstPage()) continue;
+    page_ = std::move(dp);
+    row_ = 0;
+    return true;
+  }
+  page_.reset();
+  return false;
+}
+
+bool TableScan::next() {
+  for (;;) {
+    if (!page_ || row_ >= page_->rowCount()) {
+      if (!loadPage()) return false;
+      continue;
+    }
+    uint16_t r = row_++;
+    if (decodeSlot(*pager_, *def_, *page_, r, columns_, values_, scratch_)) {
+      locator_ = RowPointer{page_->number(), r};
+      return true;
+    }
+  }
+}
+
+bool readRow(Pager& pager, const TableDef& def, RowPointer locator, std::span<const size_t> columns,
+             std::vector<Value>& out) {
+  checkColumns(def, columns);
+  PageRef p = pager.read(locator.page);
+  if (p->type() != page_type::kData) return false;
+  DataPage page(std::move(p));
+  if (page.owner() != def.firstPage() || locator.row >= page.rowCount()) return false;
+  Bytes scratch;
+  return decodeSlot(pager, def, page, locator.row, columns, out, scratch);
+}
+
+}  // namespace jet

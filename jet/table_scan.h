@@ -1,0 +1,55 @@
+// Visiting a table's rows: the pages its owned-pages usage map lists that are data pages of
+// this table, each live row once (deleted slots skipped, moved rows reached through their
+// pointer, at the position of the pointer). Only the requested columns are decoded.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "jet/data_page.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class Pager;
+
+class TableScan {
+ public:
+  // `columns` are positions in def->columns; the values come back in that order.
+  TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns);
+  TableScan(TableScan&&) noexcept = default;
+  TableScan& operator=(TableScan&&) noexcept = default;
+
+  // Moves to the next live row; false at the end.
+  bool next();
+  // Where the current row is (its original slot), for readRow() later.
+  RowPointer locator() const { return locator_; }
+  const std::vector<Value>& values() const { return values_; }
+  const Value& value(size_t i) const { return values_[i]; }
+  const TableDef& table() const { return *def_; }
+  const std::vector<size_t>& columns() const { return columns_; }
+
+ private:
+  bool loadPage();
+
+  Pager* pager_;
+  std::shared_ptr<const TableDef> def_;
+  std::vector<size_t> columns_;
+  std::vector<uint32_t> pages_;
+  size_t pageIndex_ = 0;
+  std::unique_ptr<DataPage> page_;
+  uint16_t row_ = 0;
+  RowPointer locator_;
+  std::vector<Value> values_;
+  Bytes scratch_;
+};
+
+// Decodes the requested columns of the row at `locator` into `out` (resized to match).
+// Returns false when the slot holds no live row (deleted since, or not a row of this table).
+bool readRow(Pager& pager, const TableDef& def, RowPointer locator, std::span<const size_t> columns,
+             std::vector<Value>& out);
+
+}  // namespace jet

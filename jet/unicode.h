@@ -1,0 +1,20 @@
+// UTF-16 <-> UTF-8 at the edges of the engine, and the case folding Jet applies when it looks
+// up object names (tables, columns, indexes).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace jet {
+
+// Unpaired surrogates become U+FFFD; never throws.
+std::string toUtf8(std::u16string_view text);
+// Malformed sequences become U+FFFD; never throws.
+std::u16string fromUtf8(std::string_view text);
+
+// Simple one-to-one lower-casing of the Latin, Greek and Cyrillic letters in the BMP.
+char16_t foldCase(char16_t c);
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+std::u16string foldCase(std::u16string_view text);
+
+}  // namespace jet

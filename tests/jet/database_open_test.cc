@@ -1,0 +1,119 @@
+// Opening files: header facts, the database password, and the errors a user meets first.
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "jet/database.h"
+#include "jet/error.h"
+#include "tests/support/paths.h"
+
+using testsupport::corpusFile;
+
+namespace {
+
+int32_t errorNumberOf(const std::function<void()>& f, std::string* text = nullptr) {
+  try {
+    f();
+  } catch (const jet::Error& e) {
+    if (text) *text = e.description();
+    return e.number();
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(DatabaseOpenTest, HeaderFactsOfPlainAndEncodedFiles) {
+  auto plain = jet::Database::open(corpusFile("jackcess/testV2000.mdb"));
+  EXPECT_EQ(plain.version(), jet::kVersionJet4);
+  EXPECT_EQ(plain.codePage(), 1252);
+  EXPECT_EQ(plain.encodingKey(), 0u);
+  EXPECT_EQ(plain.header().sortLcid, 0x0409);
+  EXPECT_FALSE(plain.hasPassword());
+  // 2004-06-05 is day 38143; the header date must decode to a plausible day, not garbage.
+  EXPECT_GT(plain.creationDate(), 36000);
+  EXPECT_LT(plain.creationDate(), 50000);
+
+  auto encoded = jet::Database::open(corpusFile("jackcess-encrypt/db-enc.mdb"));
+  EXPECT_NE(encoded.encodingKey(), 0u);
+  ASSERT_NE(encoded.findTable(u"Table1"), nullptr);
+  EXPECT_EQ(encoded.tables().size(), 1u);
+}
+
+TEST(DatabaseOpenTest, PasswordMustMatchExactlyWhenSet) {
+  auto path = corpusFile("mdb-reader/V2000_with-password.mdb");
+  auto db = jet::Database::open(path, u"password");
+  EXPECT_TRUE(db.hasPassword());
+  EXPECT_EQ(db.header().password, u"password");
+
+  std::string text;
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"wrong"); }, &text), jet::errc::kInvalidPassword);
+  EXPECT_EQ(text, "Not a valid password.");
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path); }), jet::errc::kInvalidPassword);
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"Password"); }), jet::errc::kInvalidPassword);
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"password "); }), jet::errc::kInvalidPassword);
+
+  EXPECT_EQ(jet::Database::open(corpusFile("ucanaccess/password.mdb"), u"ucanaccess").header().password,
+            u"ucanaccess");
+  // No password set: any password opens it.
+  EXPECT_NO_THROW(jet::Database::open(corpusFile("mdb-reader/V2000_no-password.mdb"), u"anything"));
+}
+
+TEST(DatabaseOpenTest, ForeignMissingAndOldFilesAreRefusedClearly) {
+  testsupport::TempDir dir;
+  std::string text;
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir / "absent.mdb"); }, &text), jet::errc::kUnspecified);
+  EXPECT_NE(text.find("does not exist"), std::string::npos) << text;
+
+  std::ofstream(dir / "tarvo.mdb") << "Name,Licence\nSmith,L-1\n";
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir / "tarvo.mdb"); }, &text), jet::errc::kUnspecified);
+  EXPECT_NE(text.find("not a Jet database"), std::string::npos) << text;
+
+  std::ofstream(dir / "empty.mdb").flush();
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir / "empty.mdb"); }), jet::errc::kUnspecified);
+
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(corpusFile("mdbtestdata/nwind.mdb")); }, &text),
+            jet::errc::kUnspecified);
+  EXPECT_NE(text.find("unsupported format"), std::string::npos) << text;
+
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir.path()); }), jet::errc::kUnspecified);
+}
+
+TEST(DatabaseOpenTest, WriterLockKeepsOthersOut) {
+  testsupport::TempDir dir;
+  auto copy = dir / "copy.mdb";
+  std::filesystem::copy_file(corpusFile("jackcess/testV2000.mdb"), copy);
+  auto reader = jet::Database::open(copy);
+  std::string text;
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(copy, {}, true); }, &text), jet::errc::kUnspecified);
+  EXPECT_NE(text.find("in use"), std::string::npos) << text;
+  EXPECT_NO_THROW(jet::Database::open(copy));  // readers share
+}
+
+TEST(DatabaseOpenTest, OpeningNeverWritesTheFile) {
+  auto path = corpusFile("jackcess/testV2000.mdb");
+  auto before = std::filesystem::last_write_time(path);
+  auto size = std::filesystem::file_size(path);
+  {
+    auto db = jet::Database::open(path);
+    auto scan = db.scan(u"Table1", {0, 1, 2});
+    while (scan.next()) {
+    }
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(path), before);
+  EXPECT_EQ(std::filesystem::file_size(path), size);
+}
+
+TEST(DatabaseOpenTest, TablesAreFoundWithoutRegardToCase) {
+  auto db = jet::Database::open(corpusFile("jackcess/testV2000.mdb"));
+  ASSERT_NE(db.findTable(u"table1"), nullptr);
+  EXPECT_EQ(db.findTable(u"TABLE1")->name, u"Table1");
+  EXPECT_EQ(db.findTable(u"MSysObjects")->tdefPage(), 2u);
+  EXPECT_TRUE(db.findTable(u"msysobjects")->isSystem());
+  EXPECT_EQ(errorNumberOf([&] { db.tableDef(u"NoSuchTable"); }), jet::errc::kTableNotFound);
+
+  std::vector<std::u16string> user;
+  for (const auto& t : db.tables()) user.push_back(t.name);
+  EXPECT_EQ(user, (std::vector<std::u16string>{u"Table1", u"Table2", u"Table3", u"Table4"}));
+  EXPECT_GT(db.tables(true).size(), user.size());
+}

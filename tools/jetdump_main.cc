@@ -1,0 +1,179 @@
+// jetdump: look inside a Jet 4.0 database.
+//   jetdump FILE [--password P] [--system] [--schema] [--table NAME] [--format csv|json]
+// Without --table or --schema it lists the tables; --schema prints the definitions (of one
+// table with --table); --table prints the rows of one table (CSV by default).
+// Exit status: 0 done, 1 the engine reported an error (on stderr), 2 bad arguments.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/error.h"
+#include "jet/unicode.h"
+#include "tools/dump_format.h"
+
+namespace {
+
+struct Options {
+  std::string file;
+  std::string password;
+  bool system = false;
+  bool schema = false;
+  std::string table;
+  std::string format = "csv";
+};
+
+int usage(const std::string& problem) {
+  std::cerr << "jetdump: " << problem << "\n"
+            << "usage: jetdump FILE [--password P] [--system] [--schema] [--table NAME] [--format csv|json]\n";
+  return 2;
+}
+
+void printSchema(jet::Database& db, const jet::CatalogEntry& entry, const std::string& format) {
+  auto def = db.tableDef(entry.name);
+  std::string name = jet::toUtf8(def->name);
+  if (format == "json") {
+    std::cout << "{\"table\":" << tools::jsonString(name) << ",\"tdefPage\":" << def->firstPage()
+              << ",\"rowCount\":" << def->rowCount << ",\"columns\":[";
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+      const auto& c = def->columns[i];
+      std::cout << (i ? "," : "") << "{\"name\":" << tools::jsonString(jet::toUtf8(c.name))
+                << ",\"type\":" << tools::jsonString(tools::typeName(c.type)) << ",\"number\":" << c.number
+                << ",\"length\":" << c.length << ",\"fixed\":" << (c.isFixed() ? "true" : "false")
+                << ",\"autoNumber\":" << (c.isAutoNumber() ? "true" : "false")
+                << ",\"compressedUnicode\":" << (c.isCompressedUnicode() ? "true" : "false") << "}";
+    }
+    std::cout << "],\"indexes\":[";
+    for (size_t i = 0; i < def->indexes.size(); ++i) {
+      const auto& li = def->indexes[i];
+      std::cout << (i ? "," : "") << "{\"name\":" << tools::jsonString(jet::toUtf8(li.name))
+                << ",\"primaryKey\":" << (li.isPrimaryKey() ? "true" : "false") << ",\"columns\":[";
+      if (li.realIndex < def->realIndexes.size()) {
+        const auto& ri = def->realIndexes[li.realIndex];
+        for (size_t k = 0; k < ri.columns.size(); ++k) std::cout << (k ? "," : "") << ri.columns[k].columnNumber;
+      }
+      std::cout << "]}";
+    }
+    std::cout << "]}\n";
+    return;
+  }
+  std::cout << "TABLE " << name << " (page " << def->firstPage() << ", " << def->rowCount << " rows stored)\n";
+  for (const auto& c : def->columns) {
+    std::cout << "  " << c.number << " " << jet::toUtf8(c.name) << " " << tools::typeName(c.type);
+    if (c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Binary) std::cout << "(" << c.length << ")";
+    if (c.type == jet::ColumnType::Numeric) {
+      std::cout << "(" << int{c.precision()} << "," << int{c.scale()} << ")";
+    }
+    if (c.isAutoNumber()) std::cout << " AUTONUMBER";
+    if (c.isCompressedUnicode()) std::cout << " COMPRESSED";
+    std::cout << (c.isFixed() ? " fixed" : " variable") << "\n";
+  }
+  for (const auto& li : def->indexes) {
+    std::cout << "  INDEX " << jet::toUtf8(li.name) << (li.isPrimaryKey() ? " PRIMARY KEY" : "") << " (";
+    if (li.realIndex < def->realIndexes.size()) {
+      const auto& ri = def->realIndexes[li.realIndex];
+      for (size_t k = 0; k < ri.columns.size(); ++k) {
+        for (const auto& c : def->columns) {
+          if (c.number == ri.columns[k].columnNumber) std::cout << (k ? ", " : "") << jet::toUtf8(c.name);
+        }
+        if (!ri.columns[k].ascending()) std::cout << " DESC";
+      }
+      if (ri.unique()) std::cout << ") UNIQUE\n";
+      else std::cout << ")\n";
+    } else {
+      std::cout << ")\n";
+    }
+  }
+}
+
+void printRows(jet::Database& db, const std::string& table, const std::string& format) {
+  auto def = db.tableDef(jet::fromUtf8(table));
+  std::vector<size_t> cols(def->columns.size());
+  for (size_t i = 0; i < cols.size(); ++i) cols[i] = i;
+  auto scan = db.scan(def, cols);
+  std::string line;
+  if (format == "csv") {
+    for (size_t i = 0; i < cols.size(); ++i) {
+      line += (i ? "," : "") + tools::formatCsv(jet::Value(def->columns[i].name));
+    }
+    std::cout << line << "\n";
+  }
+  while (scan.next()) {
+    line.clear();
+    const auto& v = scan.values();
+    if (format == "csv") {
+      for (size_t i = 0; i < v.size(); ++i) {
+        if (i) line += ",";
+        line += tools::formatCsv(v[i]);
+      }
+    } else {
+      line = "{";
+      for (size_t i = 0; i < v.size(); ++i) {
+        if (i) line += ",";
+        line += tools::jsonString(jet::toUtf8(def->columns[i].name)) + ":" + tools::formatJson(v[i]);
+      }
+      line += "}";
+    }
+    line += "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  Options opt;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](const char* name) -> std::string {
+      if (i + 1 >= argc) throw std::string(name) + " needs a value";
+      return argv[++i];
+    };
+    try {
+      if (a == "--password") opt.password = value("--password");
+      else if (a == "--system") opt.system = true;
+      else if (a == "--schema") opt.schema = true;
+      else if (a == "--table") opt.table = value("--table");
+      else if (a == "--format") opt.format = value("--format");
+      else if (!a.empty() && a[0] == '-') return usage("unknown option " + a);
+      else if (opt.file.empty()) opt.file = a;
+      else return usage("more than one file given");
+    } catch (const std::string& problem) {
+      return usage(problem);
+    }
+  }
+  if (opt.file.empty()) return usage("no file given");
+  if (opt.format != "csv" && opt.format != "json") return usage("--format is csv or json");
+
+  try {
+    auto db = jet::Database::open(opt.file, jet::fromUtf8(opt.password));
+    if (opt.schema) {
+      if (!opt.table.empty()) {
+        const auto* e = db.findTable(jet::fromUtf8(opt.table));
+        if (!e) db.tableDef(jet::fromUtf8(opt.table));  // throws "not found"
+        printSchema(db, *e, opt.format);
+      } else {
+        for (const auto& e : db.tables(opt.system)) printSchema(db, e, opt.format);
+      }
+    } else if (!opt.table.empty()) {
+      printRows(db, opt.table, opt.format);
+    } else {
+      for (const auto& e : db.tables(opt.system)) {
+        if (opt.format == "json") {
+          std::cout << "{\"table\":" << tools::jsonString(jet::toUtf8(e.name))
+                    << ",\"system\":" << (e.isSystem() ? "true" : "false") << "}\n";
+        } else {
+          std::cout << jet::toUtf8(e.name) << "\n";
+        }
+      }
+    }
+    std::cout.flush();
+  } catch (const jet::Error& e) {
+    std::cout.flush();
+    std::cerr << "jetdump: error " << e.number() << ": " << e.description() << "\n";
+    return 1;
+  }
+  return 0;
+}
