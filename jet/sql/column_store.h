@@ -1,0 +1,49 @@
+// One column of a static result, kept compactly: a null bitmap plus
+//   - fixed-width numbers, dates and truth values as their raw bytes (1 to 8 per row),
+//   - texts as ids into a TextPool,
+//   - binary values, GUIDs and decimals as byte runs in one buffer.
+// The kind is taken from the first value that is not Null; should a later value be of
+// another kind (not seen from the engine), the column falls back to plain Values.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "jet/sql/text_pool.h"
+#include "jet/value.h"
+
+namespace jet::sql {
+
+class ColumnStore {
+ public:
+  void append(const Value& v);
+  size_t size() const { return size_; }
+  bool isNull(size_t row) const { return (nulls_[row >> 6] >> (row & 63)) & 1; }
+  Value get(size_t row) const;
+  // Fast access for joins and filters, valid for the column's kind.
+  bool isText() const { return kind_ == Kind::Text; }
+  std::u16string_view text(size_t row) const { return pool_->get(ids_[row]); }
+  void freeze();
+  size_t memoryBytes() const;
+
+ private:
+  enum class Kind { Unset, Fixed, Text, Blob, Generic };
+  void startKind(const Value& v);
+  void toGeneric();
+
+  Kind kind_ = Kind::Unset;
+  size_t alternative_ = 0;  // index into ValueStorage for Fixed and Blob
+  size_t width_ = 0;        // bytes per row for Fixed
+  size_t size_ = 0;
+  std::vector<uint64_t> nulls_;
+  std::vector<uint8_t> fixed_;
+  std::vector<uint32_t> ids_;
+  std::unique_ptr<TextPool> pool_;
+  std::vector<uint8_t> blob_;
+  std::vector<uint64_t> blobEnds_;
+  std::vector<Value> generic_;
+};
+
+}  // namespace jet::sql

@@ -1,0 +1,134 @@
+#include "jet/sql/date_text.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace jet::sql {
+namespace {
+
+// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
+long long daysFromCivil(long long y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void civilFromDays(long long z, int& y, unsigned& m, unsigned& d) {
+  z += 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long yy = static_cast<long long>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  d = doy - (153 * mp + 2) / 5 + 1;
+  m = mp < 10 ? mp + 3 : mp - 9;
+  y = static_cast<int>(yy + (m <= 2));
+}
+
+constexpr long long kEpochOffset = 25569;  // 1970-01-01 is day 25569 after 1899-12-30
+
+bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// Splits into numbers and separators; returns false on anything unexpected.
+struct Scan {
+  std::u16string_view s;
+  size_t i = 0;
+  void blanks() {
+    while (i < s.size() && s[i] == u' ') ++i;
+  }
+  bool number(int& out, int maxDigits) {
+    size_t start = i;
+    long v = 0;
+    while (i < s.size() && s[i] >= u'0' && s[i] <= u'9' && i - start < size_t(maxDigits)) {
+      v = v * 10 + (s[i] - u'0');
+      ++i;
+    }
+    if (i == start) return false;
+    out = static_cast<int>(v);
+    return true;
+  }
+  bool symbol(char16_t c) {
+    if (i < s.size() && s[i] == c) {
+      ++i;
+      return true;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::optional<double> daysFromDate(int year, int month, int day) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1) return std::nullopt;
+  int last = kDays[month - 1] + (month == 2 && isLeap(year) ? 1 : 0);
+  if (day > last) return std::nullopt;
+  return static_cast<double>(daysFromCivil(year, unsigned(month), unsigned(day)) + kEpochOffset);
+}
+
+std::optional<double> parseDateText(std::u16string_view text) {
+  Scan sc{text};
+  sc.blanks();
+  int a = 0, b = 0, c = 0;
+  int year, month, day;
+  if (!sc.number(a, 4)) return std::nullopt;
+  char16_t sep = sc.i < text.size() ? text[sc.i] : u'\0';
+  if (sep != u'-' && sep != u'/') return std::nullopt;
+  ++sc.i;
+  if (!sc.number(b, 2) || !sc.symbol(sep) || !sc.number(c, 4)) return std::nullopt;
+  if (a >= 100) {  // yyyy-mm-dd or yyyy/mm/dd
+    year = a, month = b, day = c;
+  } else if (sep == u'/') {  // m/d/yyyy, as Jet reads #...# literals
+    month = a, day = b, year = c;
+  } else {
+    return std::nullopt;
+  }
+  std::optional<double> days = daysFromDate(year, month, day);
+  if (!days) return std::nullopt;
+  sc.blanks();
+  if (sc.i < text.size()) {
+    int h = 0, mi = 0, se = 0;
+    if (!sc.number(h, 2) || !sc.symbol(u':') || !sc.number(mi, 2)) return std::nullopt;
+    if (sc.symbol(u':') && !sc.number(se, 2)) return std::nullopt;
+    sc.blanks();
+    std::u16string_view rest = text.substr(sc.i);
+    if (rest == u"AM" || rest == u"am" || rest == u"PM" || rest == u"pm") {
+      if (h < 1 || h > 12) return std::nullopt;
+      if (h == 12) h = 0;
+      if (rest[0] == u'P' || rest[0] == u'p') h += 12;
+      sc.i = text.size();
+    }
+    sc.blanks();
+    if (sc.i < text.size() || h > 23 || mi > 59 || se > 59) return std::nullopt;
+    *days += (h * 3600 + mi * 60 + se) / 86400.0;
+  }
+  return days;
+}
+
+std::u16string formatDate(double days) {
+  double whole = std::floor(days);
+  // Jet stores times before 1899-12-30 with the fraction counting forward from the day.
+  double fraction = std::fabs(days - std::trunc(days));
+  long long day = static_cast<long long>(days < 0 ? std::ceil(days) : whole);
+  int y;
+  unsigned m, d;
+  civilFromDays(day - kEpochOffset, y, m, d);
+  long secs = std::lround(fraction * 86400.0);
+  if (secs >= 86400) secs = 86399;
+  char buf[40];
+  if (secs == 0) {
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", y, m, d);
+  } else {
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02ld:%02ld:%02ld", y, m, d, secs / 3600,
+                  (secs / 60) % 60, secs % 60);
+  }
+  std::u16string out;
+  for (const char* p = buf; *p; ++p) out += static_cast<char16_t>(*p);
+  return out;
+}
+
+}  // namespace jet::sql

@@ -1,0 +1,66 @@
+// The static result of a SELECT: every row is known and counted when the query has run.
+//
+// Rows are not copied out of the tables: each base table of the query keeps the rows that
+// passed its own conditions, in compact columns (column_store.h), and a result row is a
+// tuple of row numbers, one per base table. A million rows of a three-table join cost
+// 12 bytes each plus the distinct texts.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jet/sql/column_store.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet::sql {
+
+// The rows one base table contributes: the needed columns of the rows that qualified.
+struct TableRows {
+  std::shared_ptr<const TableDef> def;
+  std::vector<size_t> columns;     // positions in def->columns, one per store
+  std::vector<ColumnStore> stores;
+  size_t rows = 0;
+};
+
+// Rows of a join in progress or done: `width` row numbers per row, one per entry of slots.
+struct Relation {
+  std::vector<int> slots;  // which TableRows each position refers to
+  size_t width = 0;
+  std::vector<uint32_t> tuples;
+  size_t rows() const { return width == 0 ? 0 : tuples.size() / width; }
+};
+
+struct ResultColumn {
+  std::u16string name;
+  ColumnType type = ColumnType::Text;
+  uint16_t size = 0;         // characters for text, bytes otherwise, 0 for Memo/OLE
+  bool autoIncrement = false;
+  int slot = 0;              // the TableRows it comes from
+  int position = 0;          // position of that slot in each tuple
+  int store = 0;             // the column store within the TableRows
+  size_t tableColumn = 0;    // position in the base table's definition
+};
+
+class ResultSet {
+ public:
+  ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<ResultColumn> columns);
+
+  size_t rowCount() const { return rows_.rows(); }
+  size_t columnCount() const { return columns_.size(); }
+  const ResultColumn& column(size_t i) const { return columns_[i]; }
+  const std::vector<ResultColumn>& columns() const { return columns_; }
+  Value value(size_t row, size_t column) const;
+  // The one table of a query without a join (rows can be added to it), else nullptr.
+  const TableDef* baseTable() const;
+  size_t memoryBytes() const;
+
+ private:
+  std::vector<TableRows> tables_;
+  Relation rows_;
+  std::vector<ResultColumn> columns_;
+};
+
+}  // namespace jet::sql
