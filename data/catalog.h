@@ -118,6 +118,7 @@ class Tables {
 class Catalog {
  public:
   Catalog();
+  explicit Catalog(std::shared_ptr<CatalogState> state) : state_(std::move(state)) {}
 
   // Creates a new, empty database file from a connection string (Jet OLEDB:Engine Type=5
   // or none; a Database Password, when given, protects the new file) and makes the catalog

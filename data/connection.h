@@ -47,7 +47,12 @@ class Connection {
   struct Impl;
 
  private:
+  friend jet::Database& writableDatabase(const Connection& connection);
   std::shared_ptr<Impl> impl_;
 };
+
+// The connection's database, reopened for writing when it was opened read-only; fails when
+// its Mode is read-only or the file cannot be written.
+jet::Database& writableDatabase(const Connection& connection);
 
 }  // namespace data

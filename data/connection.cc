@@ -1,0 +1,110 @@
+// A connection opens its file read-only and reopens it for writing at the first statement
+// or row that writes, when its Mode allows: a source database, opened "Read|Write" but only
+// read, is never locked against others or touched, even when the file itself is read-only.
+#include "data/connection.h"
+
+#include <optional>
+
+#include "data/connection_string.h"
+#include "data/error.h"
+#include "jet/sql/parser.h"
+#include "data/text.h"
+#include "jet/database.h"
+#include "jet/sql/executor.h"
+
+namespace data {
+
+struct Connection::Impl {
+  std::u16string connectionString;
+  int cursorLocation = adUseServer;
+  std::optional<ConnectionString> parsed;  // of the open connection
+  std::optional<jet::Database> db;
+};
+
+Connection::Connection() : impl_(std::make_shared<Impl>()) {}
+
+void Connection::setConnectionString(std::u16string text) {
+  if (impl_->db) fail(errc::kObjectOpen, "The connection string cannot be changed while the connection is open.");
+  impl_->connectionString = std::move(text);
+}
+
+const std::u16string& Connection::connectionString() const { return impl_->connectionString; }
+
+void Connection::setCursorLocation(int location) {
+  if (location != adUseClient && location != adUseServer) {
+    fail(errc::kBadArguments, "The cursor location must be 2 (server) or 3 (client).");
+  }
+  impl_->cursorLocation = location;
+}
+
+int Connection::cursorLocation() const { return impl_->cursorLocation; }
+
+void Connection::open() { open(u"", u"", u"", adConnectUnspecified); }
+
+void Connection::open(std::u16string_view connectionString, std::u16string_view userId,
+                      std::u16string_view password, int options) {
+  if (impl_->db) fail(errc::kObjectOpen, "The connection is already open.");
+  if (options != adConnectUnspecified && options != 0) {
+    fail(errc::kBadArguments, "Only synchronous opening (options -1) is supported.");
+  }
+  if (!userId.empty() && !equalsIgnoreCase(userId, u"Admin")) {
+    fail(errc::kNotSupported, "Only the default user Admin is supported; the file has no user accounts.");
+  }
+  if (!password.empty()) {
+    fail(errc::kNotSupported, "User passwords are not supported; give the database password in "
+                              "the connection string (Jet OLEDB:Database Password).");
+  }
+  std::u16string text = connectionString.empty() ? impl_->connectionString
+                                                 : std::u16string(connectionString);
+  ConnectionString cs = ConnectionString::parse(text);
+  cs.requireJetFile();
+  impl_->db = jet::Database::open(toPath(*cs.dataSource), cs.password.value_or(u""), false);
+  impl_->parsed = std::move(cs);
+  if (!connectionString.empty()) impl_->connectionString = std::move(text);
+}
+
+void Connection::execute(std::u16string_view statement) {
+  jet::Database& db = database();
+  jet::sql::Statement parsed = jet::sql::parse(statement);
+  if (std::holds_alternative<jet::sql::SelectStatement>(parsed)) {
+    jet::sql::execute(db, parsed);
+  } else {
+    jet::sql::execute(writableDatabase(*this), parsed);
+  }
+}
+
+void Connection::close() {
+  if (!impl_->db) fail(errc::kObjectClosed, "The connection is already closed.");
+  impl_->db.reset();
+  impl_->parsed.reset();
+}
+
+int Connection::state() const { return impl_->db ? adStateOpen : adStateClosed; }
+
+jet::Database& Connection::database() const {
+  if (!impl_->db) {
+    fail(errc::kObjectClosed, "Operation is not allowed when the connection is closed.");
+  }
+  return *impl_->db;
+}
+
+jet::Database& writableDatabase(const Connection& connection) {
+  Connection::Impl& impl = *connection.impl_;
+  jet::Database& db = connection.database();
+  if (db.writable()) return db;
+  if (!impl.parsed->writable) {
+    fail(errc::kUnspecified, "The database was opened read-only (Mode=Read) and cannot be changed.");
+  }
+  std::filesystem::path path = db.path();
+  impl.db.reset();  // the shared lock goes before the exclusive one is taken
+  try {
+    impl.db = jet::Database::open(path, impl.parsed->password.value_or(u""), true);
+  } catch (...) {
+    // Stay usable for reading when the file cannot be written.
+    impl.db = jet::Database::open(path, impl.parsed->password.value_or(u""), false);
+    throw;
+  }
+  return *impl.db;
+}
+
+}  // namespace data

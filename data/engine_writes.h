@@ -1,0 +1,34 @@
+// The engine's writing operations as the data layer needs them: a new file, a new table, a
+// new row. Kept in one place so that the objects above stay independent of how the engine
+// spells them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/value.h"
+
+namespace data {
+
+struct NewColumn {
+  std::u16string name;
+  jet::ColumnType type = jet::ColumnType::Text;
+  int size = 0;  // text: characters (0: 255)
+  bool autoIncrement = false;
+  bool required = false;
+  std::u16string description;
+};
+
+// A new, empty Jet 4.0 file; fails when the path exists.
+void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password);
+void createTable(jet::Database& db, std::u16string_view name, const std::vector<NewColumn>& columns);
+// `values` pairs positions in the table's current definition with the values to store;
+// columns not given are Null, except a counter column, which the engine numbers.
+void storeRow(jet::Database& db, std::u16string_view table,
+              const std::vector<std::pair<size_t, jet::Value>>& values);
+
+}  // namespace data

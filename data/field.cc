@@ -1,0 +1,70 @@
+#include "data/field.h"
+
+#include "data/recordset_state.h"
+#include "data/text.h"
+#include "data/value_convert.h"
+#include "jet/sql/collation.h"
+
+namespace data {
+
+const std::u16string& Field::name() const {
+  rs_->requireOpen();
+  return rs_->fields[index_].name;
+}
+
+int Field::type() const {
+  rs_->requireOpen();
+  return rs_->fields[index_].adoType;
+}
+
+int Field::definedSize() const {
+  rs_->requireOpen();
+  return rs_->fields[index_].size;
+}
+
+Value Field::value() const {
+  rs_->requireCurrentRow();
+  size_t row = rs_->position;
+  if (row < rs_->queryRows()) return rs_->result->value(row, static_cast<size_t>(index_));
+  return rs_->added[row - rs_->queryRows()][index_];
+}
+
+void Field::setValue(const Value& value) {
+  rs_->requireCurrentRow();
+  size_t row = rs_->position;
+  const FieldInfo& f = rs_->fields[index_];
+  if (row < rs_->queryRows() + rs_->stored) {
+    fail(errc::kNotSupported, "Only a row started with AddNew can be written; changing stored "
+                              "rows is not supported.");
+  }
+  if (f.autoIncrement) {
+    fail(errc::kIntegrityViolation, "The column '" + toUtf8(f.name) +
+                                        "' is numbered by the database and cannot be written.");
+  }
+  rs_->added[row - rs_->queryRows()][index_] = convertForColumn(value, {f.name, f.columnType, f.size});
+}
+
+int Fields::count() const {
+  rs_->requireOpen();
+  return static_cast<int>(rs_->fields.size());
+}
+
+Field Fields::item(int index) const {
+  rs_->requireOpen();
+  if (index < 0 || index >= static_cast<int>(rs_->fields.size())) {
+    fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field number " +
+                                  std::to_string(index) + ".");
+  }
+  return Field(rs_, index);
+}
+
+Field Fields::item(std::u16string_view name) const {
+  rs_->requireOpen();
+  for (size_t i = 0; i < rs_->fields.size(); ++i) {
+    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) return Field(rs_, static_cast<int>(i));
+  }
+  fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field named '" +
+                                toUtf8(name) + "'.");
+}
+
+}  // namespace data

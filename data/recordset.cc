@@ -1,0 +1,219 @@
+#include "data/recordset.h"
+
+#include "data/recordset_state.h"
+#include "data/engine_writes.h"
+#include "data/text.h"
+#include "data/type_codes.h"
+#include "jet/database.h"
+#include "jet/sql/executor.h"
+
+namespace data {
+namespace {
+
+void requireClosed(const RecordsetState& s) {
+  if (s.open) fail(errc::kObjectOpen, "Operation is not allowed when the record set is open.");
+}
+
+}  // namespace
+
+Recordset::Recordset() : state_(std::make_shared<RecordsetState>()) {}
+
+void Recordset::setActiveConnection(const Connection& connection) {
+  requireClosed(*state_);
+  state_->connection = connection;
+}
+
+Connection Recordset::activeConnection() const {
+  if (state_->open) return *state_->openConnection;
+  if (!state_->connection) fail(errc::kNoConnection, "The record set has no active connection.");
+  return *state_->connection;
+}
+
+void Recordset::setCursorType(int type) {
+  requireClosed(*state_);
+  if (type < adOpenUnspecified || type > adOpenStatic) {
+    fail(errc::kBadArguments, "The cursor type must be -1, 0, 1, 2 or 3.");
+  }
+  state_->cursorType = type;
+}
+
+int Recordset::cursorType() const { return state_->cursorType; }
+
+void Recordset::setCursorLocation(int location) {
+  requireClosed(*state_);
+  if (location != adUseClient && location != adUseServer) {
+    fail(errc::kBadArguments, "The cursor location must be 2 (server) or 3 (client).");
+  }
+  state_->cursorLocation = location;
+}
+
+int Recordset::cursorLocation() const { return state_->cursorLocation; }
+
+void Recordset::setLockType(int type) {
+  requireClosed(*state_);
+  if (type < adLockUnspecified || type > adLockBatchOptimistic || type == 0) {
+    fail(errc::kBadArguments, "The lock type must be -1, 1, 2, 3 or 4.");
+  }
+  state_->lockType = type;
+}
+
+int Recordset::lockType() const { return state_->lockType; }
+
+void Recordset::setSource(std::u16string text) {
+  requireClosed(*state_);
+  state_->source = std::move(text);
+}
+
+void Recordset::setSource(const Command& command) {
+  requireClosed(*state_);
+  state_->source = command.commandText();
+  if (command.hasActiveConnection()) state_->connection = command.activeConnection();
+}
+
+void Recordset::open() { openWith(state_->source, std::nullopt, adOpenUnspecified, adLockUnspecified, adCmdUnspecified); }
+
+void Recordset::open(std::u16string_view source, std::optional<Connection> connection,
+                     int cursorType, int lockType, int options) {
+  openWith(source.empty() ? state_->source : std::u16string(source), std::move(connection),
+           cursorType, lockType, options);
+}
+
+void Recordset::open(const Command& source, std::optional<Connection> connection, int cursorType,
+                     int lockType, int options) {
+  if (!connection && source.hasActiveConnection()) connection = source.activeConnection();
+  openWith(source.commandText(), std::move(connection), cursorType, lockType, options);
+}
+
+void Recordset::openWith(std::u16string source, std::optional<Connection> connection,
+                         int cursorType, int lockType, int options) {
+  RecordsetState& s = *state_;
+  requireClosed(s);
+  if (cursorType != adOpenUnspecified) setCursorType(cursorType);
+  if (lockType != adLockUnspecified) setLockType(lockType);
+  if (connection) s.connection = *connection;
+  if (!s.connection || s.connection->state() != adStateOpen) {
+    fail(errc::kNoConnection, "The record set has no open connection to run its source on.");
+  }
+  if (source.empty()) fail(errc::kBadArguments, "The record set has no source (a SELECT statement).");
+  if (options == adCmdTable) {
+    source = u"SELECT * FROM [" + source + u"]";
+  } else if (options != adCmdUnspecified && options != adCmdText && options != adCmdUnknown) {
+    fail(errc::kBadArguments, "Open options must be -1 (unspecified), 1 (text) or 2 (table).");
+  }
+
+  std::unique_ptr<jet::sql::ResultSet> result = jet::sql::query(s.connection->database(), source);
+  std::vector<FieldInfo> fields;
+  fields.reserve(result->columnCount());
+  for (const jet::sql::ResultColumn& c : result->columns()) {
+    FieldInfo f;
+    f.name = c.name;
+    f.adoType = adoTypeOf(c.type);
+    f.size = c.size;
+    f.columnType = c.type;
+    f.autoIncrement = c.autoIncrement;
+    f.tableColumn = c.tableColumn;
+    fields.push_back(std::move(f));
+  }
+  s.baseTable = result->baseTable() ? result->baseTable()->name : std::u16string();
+  s.result = std::move(result);
+  s.fields = std::move(fields);
+  s.openConnection = s.connection;
+  s.source = std::move(source);
+  s.added.clear();
+  s.stored = 0;
+  s.position = 0;
+  s.open = true;
+}
+
+void Recordset::close() {
+  RecordsetState& s = *state_;
+  s.requireOpen();
+  s.open = false;
+  s.result.reset();
+  s.fields.clear();
+  s.added.clear();
+  s.stored = 0;
+  s.position = 0;
+  s.openConnection.reset();
+}
+
+int Recordset::state() const { return state_->open ? adStateOpen : adStateClosed; }
+
+int Recordset::recordCount() const {
+  state_->requireOpen();
+  return static_cast<int>(state_->total());
+}
+
+bool Recordset::eof() const {
+  state_->requireOpen();
+  return state_->atEnd();
+}
+
+bool Recordset::bof() const {
+  state_->requireOpen();
+  return state_->total() == 0;
+}
+
+void Recordset::moveNext() {
+  state_->requireCurrentRow();
+  ++state_->position;
+}
+
+void Recordset::moveFirst() {
+  state_->requireOpen();
+  state_->position = 0;
+}
+
+Fields Recordset::fields() const {
+  state_->requireOpen();
+  return Fields(state_);
+}
+
+void Recordset::addNew() {
+  RecordsetState& s = *state_;
+  s.requireOpen();
+  if (s.lockType == adLockReadOnly) {
+    fail(errc::kNotSupported, "The record set is read-only (lock type 1); open it with lock type "
+                              "3 to add rows.");
+  }
+  if (s.baseTable.empty()) {
+    fail(errc::kNotSupported, "Rows cannot be added to the result of a join.");
+  }
+  s.added.emplace_back(s.fields.size());
+  s.position = s.total() - 1;
+}
+
+void Recordset::updateBatch(int affectRecords) {
+  RecordsetState& s = *state_;
+  s.requireOpen();
+  if (affectRecords != adAffectAll && affectRecords != adAffectCurrent) {
+    fail(errc::kBadArguments, "UpdateBatch takes 1 (current row) or 3 (all rows).");
+  }
+  if (s.stored == s.added.size()) return;
+  jet::Database& db = writableDatabase(*s.openConnection);
+  size_t first = s.stored, last = s.added.size();
+  if (affectRecords == adAffectCurrent) {
+    size_t current = s.position - s.queryRows();
+    if (s.position < s.queryRows() || current < s.stored || current >= s.added.size()) return;
+    // Pending rows are stored in order; storing the current one stores those before it.
+    last = current + 1;
+  }
+  for (size_t i = first; i < last; ++i) {
+    std::vector<std::pair<size_t, Value>> values;
+    for (size_t f = 0; f < s.fields.size(); ++f) {
+      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, s.added[s.stored][f]);
+    }
+    try {
+      storeRow(db, s.baseTable, values);
+    } catch (...) {
+      // A row the file refuses is dropped rather than kept pending, so that it does not make
+      // every later UpdateBatch fail and take the rows after it along.
+      s.added.erase(s.added.begin() + static_cast<long>(s.stored));
+      if (s.position >= s.total()) s.position = s.total();
+      throw;
+    }
+    ++s.stored;
+  }
+}
+
+}  // namespace data

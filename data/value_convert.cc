@@ -1,0 +1,169 @@
+#include "data/value_convert.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "data/error.h"
+#include "data/text.h"
+#include "jet/sql/compare.h"
+#include "jet/sql/date_text.h"
+
+namespace data {
+namespace {
+
+using jet::ColumnType;
+using jet::Value;
+
+[[noreturn]] void mismatch(const ColumnTarget& c, const char* what) {
+  fail(errc::kTypeMismatch, "The column '" + toUtf8(c.name) + "' cannot take " + what + ".");
+}
+
+[[noreturn]] void outOfRange(const ColumnTarget& c, const std::string& why) {
+  fail(errc::kIntegrityViolation, "The value is refused by the column '" + toUtf8(c.name) +
+                                      "': " + why + ".");
+}
+
+std::u16string ascii(const char* s) {
+  std::u16string out;
+  for (; *s; ++s) out += static_cast<char16_t>(*s);
+  return out;
+}
+
+std::optional<double> parseNumber(std::u16string_view text) {
+  std::string s = toUtf8(text);
+  size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
+  if (b == std::string::npos) return std::nullopt;
+  s = s.substr(b, e - b + 1);
+  char* end = nullptr;
+  double d = std::strtod(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || !std::isfinite(d)) return std::nullopt;
+  if (s.find_first_of("xXpP") != std::string::npos || s.find("n") != std::string::npos) {
+    return std::nullopt;  // hex floats, inf, nan
+  }
+  return d;
+}
+
+// A number from any value that has one; texts must read as a number.
+double numberFrom(const Value& v, const ColumnTarget& c) {
+  if (const auto* s = v.getIf<std::u16string>()) {
+    if (auto d = parseNumber(*s)) return *d;
+    mismatch(c, "a text that is not a number");
+  }
+  if (jet::sql::classOf(v) != jet::sql::ValueClass::Number) mismatch(c, "a binary value");
+  return jet::sql::toNumber(v);
+}
+
+template <typename T>
+T integral(double d, double lo, double hi, const ColumnTarget& c) {
+  double r = std::nearbyint(d);  // round half to even, as Jet does
+  if (!(r >= lo && r <= hi)) outOfRange(c, "the number is out of the column's range");
+  return static_cast<T>(r);
+}
+
+}  // namespace
+
+std::u16string textOf(const Value& v) {
+  return std::visit(
+      [](const auto& x) -> std::u16string {
+        using T = std::decay_t<decltype(x)>;
+        char buf[64];
+        if constexpr (std::is_same_v<T, jet::Null>) return u"";
+        else if constexpr (std::is_same_v<T, std::u16string>) return x;
+        else if constexpr (std::is_same_v<T, bool>) return x ? u"True" : u"False";
+        else if constexpr (std::is_same_v<T, uint8_t> || std::is_same_v<T, int16_t> ||
+                           std::is_same_v<T, int32_t>) {
+          std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(x));
+          return ascii(buf);
+        } else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) {
+          std::snprintf(buf, sizeof buf, std::is_same_v<T, float> ? "%.7g" : "%.15g", double(x));
+          return ascii(buf);
+        } else if constexpr (std::is_same_v<T, jet::Currency>) {
+          long long whole = x.scaled / 10000, frac = std::llabs(x.scaled % 10000);
+          std::snprintf(buf, sizeof buf, "%s%lld", (x.scaled < 0 && whole == 0) ? "-" : "", whole);
+          std::u16string out = ascii(buf);
+          if (frac) {
+            std::snprintf(buf, sizeof buf, ".%04lld", frac);
+            std::string f = buf;
+            while (f.back() == '0') f.pop_back();
+            out += ascii(f.c_str());
+          }
+          return out;
+        } else if constexpr (std::is_same_v<T, jet::DateTime>) {
+          return jet::sql::formatDate(x.days);
+        } else if constexpr (std::is_same_v<T, jet::Guid>) {
+          const auto& b = x.bytes;
+          std::snprintf(buf, sizeof buf,
+                        "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                        b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11],
+                        b[12], b[13], b[14], b[15]);
+          return ascii(buf);
+        } else if constexpr (std::is_same_v<T, jet::Decimal>) {
+          std::snprintf(buf, sizeof buf, "%.*f", int(x.scale), jet::sql::toNumber(Value(x)));
+          return ascii(buf);
+        } else {
+          return u"";  // bytes have no text form; refused by the caller
+        }
+      },
+      v.storage());
+}
+
+Value convertForColumn(const Value& v, const ColumnTarget& c) {
+  if (v.isNull()) return v;
+  switch (c.type) {
+    case ColumnType::Text:
+    case ColumnType::Memo: {
+      if (v.is<jet::Bytes>()) mismatch(c, "a binary value");
+      std::u16string text = textOf(v);
+      size_t limit = c.type == ColumnType::Text ? (c.size > 0 ? size_t(c.size) : 255) : 1073741823;
+      if (text.size() > limit) {
+        outOfRange(c, "the text has " + std::to_string(text.size()) + " characters, more than its " +
+                          std::to_string(limit));
+      }
+      return Value(std::move(text));
+    }
+    case ColumnType::Boolean: {
+      if (const auto* s = v.getIf<std::u16string>()) {
+        if (equalsIgnoreCase(*s, u"True") || equalsIgnoreCase(*s, u"Yes")) return Value(true);
+        if (equalsIgnoreCase(*s, u"False") || equalsIgnoreCase(*s, u"No")) return Value(false);
+      }
+      return Value(numberFrom(v, c) != 0);
+    }
+    case ColumnType::Byte: return Value(integral<uint8_t>(numberFrom(v, c), 0, 255, c));
+    case ColumnType::Integer: return Value(integral<int16_t>(numberFrom(v, c), -32768, 32767, c));
+    case ColumnType::Long:
+      return Value(integral<int32_t>(numberFrom(v, c), -2147483648.0, 2147483647.0, c));
+    case ColumnType::Single: {
+      double d = numberFrom(v, c);
+      if (std::fabs(d) > 3.402823466e38) outOfRange(c, "the number is too large");
+      return Value(static_cast<float>(d));
+    }
+    case ColumnType::Double: return Value(numberFrom(v, c));
+    case ColumnType::Currency: {
+      if (const auto* cur = v.getIf<jet::Currency>()) return Value(*cur);
+      double d = std::nearbyint(numberFrom(v, c) * 10000.0);
+      if (!(std::fabs(d) < 9.2e18)) outOfRange(c, "the amount is too large");
+      return Value(jet::Currency{static_cast<int64_t>(d)});
+    }
+    case ColumnType::DateTime: {
+      if (v.is<jet::DateTime>()) return v;
+      if (const auto* s = v.getIf<std::u16string>()) {
+        if (auto days = jet::sql::parseDateText(*s)) return Value(jet::DateTime{*days});
+        mismatch(c, "a text that is not a date");
+      }
+      double d = numberFrom(v, c);
+      if (d < -657434.0 || d > 2958465.99999) outOfRange(c, "the date is out of range");
+      return Value(jet::DateTime{d});
+    }
+    case ColumnType::Guid:
+      if (v.is<jet::Guid>()) return v;
+      mismatch(c, "a value that is not a GUID");
+    case ColumnType::Binary:
+    case ColumnType::OLE:
+      if (v.is<jet::Bytes>()) return v;
+      mismatch(c, "a value that is not binary");
+    default: mismatch(c, "values (its type is not supported)");
+  }
+}
+
+}  // namespace data

@@ -1,0 +1,25 @@
+// The value a column stores when a caller writes `value` into it: Null stays Null; numbers
+// convert between widths when they fit; texts convert to numbers and dates when they read
+// as one; anything converts to text. A value the column refuses raises
+// errc::kTypeMismatch (no sensible conversion) or errc::kIntegrityViolation (too long,
+// out of range).
+#pragma once
+
+#include <string>
+
+#include "jet/value.h"
+
+namespace data {
+
+struct ColumnTarget {
+  std::u16string name;
+  jet::ColumnType type;
+  int size = 0;  // characters for text (0: 255), ignored otherwise
+};
+
+jet::Value convertForColumn(const jet::Value& value, const ColumnTarget& column);
+// The text form of a value (numbers in plain decimal, dates as yyyy-mm-dd hh:mm:ss,
+// truth values as True/False).
+std::u16string textOf(const jet::Value& value);
+
+}  // namespace data

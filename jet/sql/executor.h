@@ -1,0 +1,28 @@
+// Running SQL statements on an open database.
+//
+//   auto rows = jet::sql::query(db, u"SELECT * FROM Roster WHERE Active = True");
+//   for (size_t r = 0; r < rows->rowCount(); ++r) use(rows->value(r, 0));
+//
+// Errors are jet::Error: errc::kSyntaxError for text the dialect does not have,
+// errc::kTableNotFound, kUnknownName (binder.h), errc::kTypeMismatch, and the engine's own.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "jet/database.h"
+#include "jet/sql/ast.h"
+#include "jet/sql/result_set.h"
+
+namespace jet::sql {
+
+// A SELECT; any other statement is refused with errc::kSyntaxError.
+std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement);
+std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select);
+
+// Any statement; a SELECT runs and its rows are dropped. Returns the number of rows
+// affected (0 for ALTER TABLE and SELECT).
+size_t execute(Database& db, std::u16string_view statement);
+size_t execute(Database& db, const Statement& statement);
+
+}  // namespace jet::sql

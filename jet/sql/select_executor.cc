@@ -1,0 +1,100 @@
+// SELECT: scan each table once, decoding only the columns the query names and keeping only
+// the rows its own conditions let through; join bottom-up with hash joins; apply what is
+// left of the conditions to the joined rows.
+#include <algorithm>
+
+#include "jet/sql/binder.h"
+#include "jet/sql/executor.h"
+#include "jet/sql/hash_join.h"
+#include "jet/sql/predicate.h"
+
+namespace jet::sql {
+namespace {
+
+TableRows scanTable(Database& db, const SlotPlan& slot) {
+  TableRows t;
+  t.def = slot.def;
+  t.columns = slot.columns;
+  t.stores.resize(slot.columns.size());
+  TableScan scan = db.scan(slot.def, slot.columns);
+  auto get = [&scan](BoundColumn c) -> Value { return scan.value(static_cast<size_t>(c.store)); };
+  while (scan.next()) {
+    bool keep = true;
+    for (const BoundExpr& f : slot.filters) {
+      if (evaluate(f, get) != Truth::True) {
+        keep = false;
+        break;
+      }
+    }
+    if (!keep) continue;
+    for (size_t i = 0; i < t.stores.size(); ++i) t.stores[i].append(scan.value(i));
+    ++t.rows;
+  }
+  if (t.rows >= UINT32_MAX) throw Error(errc::kUnspecified, "A table has too many rows.");
+  return t;
+}
+
+size_t positionOf(const Relation& rel, int slot) {
+  auto it = std::find(rel.slots.begin(), rel.slots.end(), slot);
+  return static_cast<size_t>(it - rel.slots.begin());
+}
+
+Relation joinTree(const JoinNode& node, const std::vector<TableRows>& tables) {
+  if (node.slot >= 0) {
+    Relation r;
+    r.slots = {node.slot};
+    r.width = 1;
+    r.tuples.resize(tables[node.slot].rows);
+    for (size_t i = 0; i < r.tuples.size(); ++i) r.tuples[i] = static_cast<uint32_t>(i);
+    return r;
+  }
+  Relation left = joinTree(*node.left, tables);
+  Relation right = joinTree(*node.right, tables);
+  std::vector<JoinKey> lk, rk;
+  for (const auto& [a, b] : node.keys) {
+    const ColumnStore& sa = tables[a.slot].stores[a.store];
+    const ColumnStore& sb = tables[b.slot].stores[b.store];
+    const TableRows& ta = tables[a.slot];
+    lk.push_back({&sa, positionOf(left, a.slot), classOf(ta.def->columns[ta.columns[a.store]].type)});
+    rk.push_back({&sb, positionOf(right, b.slot), lk.back().kind});
+  }
+  return hashJoin(left, lk, right, rk);
+}
+
+}  // namespace
+
+std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select) {
+  QueryPlan plan = bind(select, [&db](std::u16string_view name) { return db.tableDef(name); });
+  std::vector<TableRows> tables;
+  tables.reserve(plan.slots.size());
+  for (const SlotPlan& slot : plan.slots) tables.push_back(scanTable(db, slot));
+
+  Relation rows = joinTree(*plan.root, tables);
+  if (!plan.residual.empty()) {
+    std::vector<size_t> pos(plan.slots.size());
+    for (size_t s = 0; s < pos.size(); ++s) pos[s] = positionOf(rows, static_cast<int>(s));
+    size_t kept = 0;
+    for (size_t r = 0; r < rows.rows(); ++r) {
+      const uint32_t* tuple = &rows.tuples[r * rows.width];
+      auto get = [&](BoundColumn c) -> Value {
+        return tables[c.slot].stores[c.store].get(tuple[pos[c.slot]]);
+      };
+      bool keep = true;
+      for (const BoundExpr& e : plan.residual) {
+        if (evaluate(e, get) != Truth::True) {
+          keep = false;
+          break;
+        }
+      }
+      if (keep) {
+        std::copy(tuple, tuple + rows.width, &rows.tuples[kept * rows.width]);
+        ++kept;
+      }
+    }
+    rows.tuples.resize(kept * rows.width);
+  }
+  for (ResultColumn& c : plan.output) c.position = static_cast<int>(positionOf(rows, c.slot));
+  return std::make_unique<ResultSet>(std::move(tables), std::move(rows), std::move(plan.output));
+}
+
+}  // namespace jet::sql
