@@ -24,16 +24,14 @@ int Field::definedSize() const {
 
 Value Field::value() const {
   rs_->requireCurrentRow();
-  size_t row = rs_->position;
-  if (row < rs_->queryRows()) return rs_->result->value(row, static_cast<size_t>(index_));
-  return rs_->added[row - rs_->queryRows()][index_];
+  return rs_->valueAt(rs_->position, static_cast<size_t>(index_));
 }
 
 void Field::setValue(const Value& value) {
   rs_->requireCurrentRow();
   size_t row = rs_->position;
   const FieldInfo& f = rs_->fields[index_];
-  if (row < rs_->queryRows() + rs_->stored) {
+  if (row < rs_->firstPending()) {
     fail(errc::kNotSupported, "Only a row started with AddNew can be written; changing stored "
                               "rows is not supported.");
   }
@@ -41,7 +39,7 @@ void Field::setValue(const Value& value) {
     fail(errc::kIntegrityViolation, "The column '" + toUtf8(f.name) +
                                         "' is numbered by the database and cannot be written.");
   }
-  rs_->added[row - rs_->queryRows()][index_] = convertForColumn(value, {f.name, f.columnType, f.size});
+  rs_->pending[row - rs_->firstPending()][index_] = convertForColumn(value, {f.name, f.columnType, f.size});
 }
 
 int Fields::count() const {

@@ -119,8 +119,10 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.fields = std::move(fields);
   s.openConnection = s.connection;
   s.source = std::move(source);
-  s.added.clear();
-  s.stored = 0;
+  s.stored.clear();
+  s.stored.resize(s.fields.size());
+  s.storedRows = 0;
+  s.pending.clear();
   s.position = 0;
   s.open = true;
 }
@@ -131,8 +133,9 @@ void Recordset::close() {
   s.open = false;
   s.result.reset();
   s.fields.clear();
-  s.added.clear();
-  s.stored = 0;
+  s.stored.clear();
+  s.storedRows = 0;
+  s.pending.clear();
   s.position = 0;
   s.openConnection.reset();
 }
@@ -179,7 +182,7 @@ void Recordset::addNew() {
   if (s.baseTable.empty()) {
     fail(errc::kNotSupported, "Rows cannot be added to the result of a join.");
   }
-  s.added.emplace_back(s.fields.size());
+  s.pending.emplace_back(s.fields.size());
   s.position = s.total() - 1;
 }
 
@@ -189,30 +192,31 @@ void Recordset::updateBatch(int affectRecords) {
   if (affectRecords != adAffectAll && affectRecords != adAffectCurrent) {
     fail(errc::kBadArguments, "UpdateBatch takes 1 (current row) or 3 (all rows).");
   }
-  if (s.stored == s.added.size()) return;
-  jet::Database& db = writableDatabase(*s.openConnection);
-  size_t first = s.stored, last = s.added.size();
+  size_t count = s.pending.size();
   if (affectRecords == adAffectCurrent) {
-    size_t current = s.position - s.queryRows();
-    if (s.position < s.queryRows() || current < s.stored || current >= s.added.size()) return;
     // Pending rows are stored in order; storing the current one stores those before it.
-    last = current + 1;
+    if (s.position < s.firstPending() || s.position >= s.total()) return;
+    count = s.position - s.firstPending() + 1;
   }
-  for (size_t i = first; i < last; ++i) {
+  if (count == 0) return;
+  jet::Database& db = writableDatabase(*s.openConnection);
+  for (; count > 0; --count) {
+    std::vector<Value>& row = s.pending.front();
     std::vector<std::pair<size_t, Value>> values;
     for (size_t f = 0; f < s.fields.size(); ++f) {
-      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, s.added[s.stored][f]);
+      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, row[f]);
     }
     try {
       storeRow(db, s.baseTable, values);
     } catch (...) {
       // A row the file refuses is dropped rather than kept pending, so that it does not make
       // every later UpdateBatch fail and take the rows after it along.
-      s.added.erase(s.added.begin() + static_cast<long>(s.stored));
-      if (s.position >= s.total()) s.position = s.total();
+      s.pending.erase(s.pending.begin());
       throw;
     }
-    ++s.stored;
+    for (size_t f = 0; f < s.fields.size(); ++f) s.stored[f].append(row[f]);
+    ++s.storedRows;
+    s.pending.erase(s.pending.begin());
   }
 }
 

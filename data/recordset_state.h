@@ -2,7 +2,8 @@
 // rows of the query plus the rows added since.
 //
 // Rows are numbered 0 .. total()-1: first the query's rows (held by the engine's
-// ResultSet), then the added ones; added[0 .. stored) are in the file, the rest pending.
+// ResultSet), then the rows added and stored since (kept as compactly as query rows, so
+// that a record set that receives millions of rows stays small), then the pending ones.
 #pragma once
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "data/error.h"
 #include "data/types.h"
 #include "data/value.h"
+#include "jet/sql/column_store.h"
 #include "jet/sql/result_set.h"
 
 namespace data {
@@ -41,12 +43,19 @@ struct RecordsetState {
   std::unique_ptr<jet::sql::ResultSet> result;
   std::vector<FieldInfo> fields;
   std::u16string baseTable;  // empty when rows cannot be added (a join)
-  std::vector<std::vector<Value>> added;
-  size_t stored = 0;
+  std::vector<jet::sql::ColumnStore> stored;  // one per field
+  size_t storedRows = 0;
+  std::vector<std::vector<Value>> pending;
   size_t position = 0;
 
   size_t queryRows() const { return result ? result->rowCount() : 0; }
-  size_t total() const { return queryRows() + added.size(); }
+  size_t firstPending() const { return queryRows() + storedRows; }
+  size_t total() const { return firstPending() + pending.size(); }
+  Value valueAt(size_t row, size_t field) const {
+    if (row < queryRows()) return result->value(row, field);
+    if (row < firstPending()) return stored[field].get(row - queryRows());
+    return pending[row - firstPending()][field];
+  }
   bool atEnd() const { return position >= total(); }
 
   void requireOpen() const {
