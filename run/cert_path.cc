@@ -1,7 +1,7 @@
 #include "run/cert_path.h"
 
 #include "run/failure_rule.h"
-#include "run/text.h"
+#include "data/text.h"
 
 namespace run {
 
@@ -63,7 +63,7 @@ std::filesystem::path certificatePath(const std::filesystem::path& programDirect
     for (char16_t& c : shown) {
       if (c < 0x20 || c == 0x7F) c = u'?';
     }
-    throw RunError(kBadFileName, "The licence number \"" + utf8FromUtf16(shown) +
+    throw RunError(kBadFileName, "The licence number \"" + data::toUtf8(shown) +
                                      "\" cannot name the certificate file: " + *problem + ".");
   }
   return programDirectory / std::filesystem::path(certificateFileName(licence));

@@ -1,12 +1,21 @@
 // cmdRUN_Click: the extraction run as one numbered sequence of steps. Each case below is
-// one step of the list; `next` is where the run goes on. A decision sets `next` to its
+// one step of the list; `next_` is where the run goes on. A decision sets `next_` to its
 // true branch before it tests, so a test that fails takes that branch, as the failure
 // rule requires.
 #include <filesystem>
 
+#include "certfile/create.h"
+#include "certfile/data_source.h"
+#include "certfile/message_box.h"
+#include "certfile/upgrade.h"
+#include "data/ado.h"
+#include "run/cert_path.h"
 #include "run/failure_rule.h"
+#include "run/fill_cert_row.h"
 #include "run/run_state.h"
 #include "run/run_window.h"
+#include "run/text.h"
+#include "run/text_copy.h"
 
 namespace run {
 
@@ -14,9 +23,47 @@ namespace {
 
 constexpr int kEnd = 72;  // one past the last step
 
+constexpr const char16_t* kPassword = u"KRVNDQLT-58203";
+constexpr const char16_t* kCertQuery = u"SELECT * FROM Tarvo_Certs";
+
+constexpr const char16_t* kQualificationQuery =
+    u"SELECT Control.Licensee, Qualifications.Course, Qualifications.QualDate, "
+    u"Qualifications.Location, Qualifications.Expiration, Roster.Office, Roster.LName, "
+    u"Roster.FName, Roster.Email, Roster.License FROM Control INNER JOIN (Qualifications "
+    u"INNER JOIN Roster ON Qualifications.AgentID = Roster.ID) ON Control.License_Nbr = "
+    u"Roster.License WHERE Qualifications.PassFail = True";
+
+constexpr const char16_t* kTrainingQuery =
+    u"SELECT Control.Licensee, Training.CourseName, Training.CourseDate, Training.Location, "
+    u"Training.Expiration, Roster.Office, Roster.LName, Roster.FName, Roster.Email, "
+    u"Roster.License FROM Control INNER JOIN (Training INNER JOIN Roster ON Training.AgentID "
+    u"= Roster.ID) ON Control.License_Nbr = Roster.License WHERE Training.PassFail = True";
+
+// The path goes in as a quoted value when it holds a ';' or a quote, so it arrives intact.
+std::u16string connectionString(const std::u16string& path) {
+  return u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + certfile::dataSourceValue(path) +
+         u";Jet OLEDB:Database Password=" + kPassword + u";Mode=Read|Write";
+}
+
+bool hasCurrentRow(const std::optional<data::Recordset>& rs) {
+  return rs && rs->state() == data::adStateOpen && !rs->eof() && !rs->bof();
+}
+
+// The box of FieldExists and AddNewField is the window's.
+class WindowBox : public certfile::MessageBox {
+ public:
+  explicit WindowBox(RunWindow& window) : window_(window) {}
+  void showMessage(const std::u16string& text, const std::u16string& title) override {
+    window_.showMessage(text, title);
+  }
+
+ private:
+  RunWindow& window_;
+};
+
 class Run {
  public:
-  explicit Run(RunWindow& window) : w_(window), rule_(window) {}
+  explicit Run(RunWindow& window) : w_(window), rule_(window), box_(window) {}
 
   void execute() {
     for (int step = 1; step < kEnd;) {
@@ -48,12 +95,170 @@ class Run {
       case 6: w_.showOpenDialog(); break;
       case 7: s_.sSourceFile = w_.dialogFileName(); break;
       case 8: w_.processPendingEvents(); break;
+
+      // Opening the source database and its two queries.
+      case 9: s_.cnSource.emplace(); break;
+      case 10: need(s_.cnSource).setCursorLocation(data::adUseClient); break;
+      case 11: need(s_.cnSource).setConnectionString(connectionString(s_.sSourceFile)); break;
+      case 12: need(s_.cnSource).open(); break;
+      case 13: s_.rsQual.emplace(); break;
+      case 14: need(s_.rsQual).setActiveConnection(need(s_.cnSource)); break;
+      case 15: need(s_.rsQual).setCursorType(data::adOpenStatic); break;
+      case 16: need(s_.rsQual).setSource(kQualificationQuery); break;
+      case 17: need(s_.rsQual).open(); break;
+      case 18: s_.qualificationCount = need(s_.rsQual).recordCount(); break;
+      case 19: s_.rsTrain.emplace(); break;
+      case 20: need(s_.rsTrain).setActiveConnection(need(s_.cnSource)); break;
+      case 21: need(s_.rsTrain).setCursorType(data::adOpenStatic); break;
+      case 22: need(s_.rsTrain).setSource(kTrainingQuery); break;
+      case 23: need(s_.rsTrain).open(); break;
+      case 24: s_.trainingCount = need(s_.rsTrain).recordCount(); break;
+
+      // Counted.
+      case 25: s_.total = checkedAdd(s_.qualificationCount, s_.trainingCount); break;
+      case 26: w_.setResultsText(decimal(s_.total)); break;
+      case 27: w_.setProgressMax(static_cast<float>(s_.total)); break;
+
+      // Naming, creating and showing the certificate file.
+      case 28: s_.sCertFile = certificatePath(w_.programDirectory(), licence()).u16string(); break;
+      case 29:  // decision: does the file exist?
+        next_ = 32;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(s_.sCertFile))) next_ = 30;
+        break;
+      case 30: certfile::CreateAccessDatabase(s_.sCertFile); break;
+      case 31: certfile::CreateAccessTable(s_.sCertFile); break;
+      case 32: {
+        const std::u16string number = licence();
+        (void)certificatePath(w_.programDirectory(), number);  // the same check as step 28
+        w_.setUploadFileDirectoryText(certificateFileName(number));
+        break;
+      }
+      case 33: w_.setUploadFileNameText(w_.programDirectory().u16string()); break;
+
+      // Opening the certificate file.
+      case 34:
+        if (!s_.cnCerts) s_.cnCerts.emplace();
+        s_.cnCerts->setConnectionString(connectionString(s_.sCertFile));
+        break;
+      case 35: need(s_.cnCerts).setCursorLocation(data::adUseClient); break;
+      case 36: need(s_.cnCerts).open(u"", u"", u"", data::adConnectUnspecified); break;
+      case 37: command().setActiveConnection(need(s_.cnCerts)); break;
+      case 38: command().setCommandText(kCertQuery); break;
+      case 39: command().setCommandType(data::adCmdText); break;
+      case 40: certs().setCursorType(data::adOpenStatic); break;
+      case 41: certs().setCursorLocation(data::adUseClient); break;
+      case 42: certs().setLockType(data::adLockOptimistic); break;
+      case 43: certs().setActiveConnection(need(s_.cnCerts)); break;
+      case 44: certs().open(command()); break;
+
+      // Clearing the table.
+      case 45:  // decision: does the table hold rows?
+        if (!(certs().recordCount() > 0)) next_ = 50;
+        break;
+      case 46: need(s_.cnCerts).execute(u"DELETE * FROM Tarvo_Certs"); break;
+      case 47:  // decision: is rsCerts open?
+        if (certs().state() != data::adStateOpen) next_ = 50;
+        break;
+      case 48: certs().close(); break;
+      case 49: certs().open(kCertQuery); break;
+
+      // Upgrading the table.
+      case 50:
+        s_.hasType = certfile::FieldExists(need(s_.cnCerts), certfile::kCertTable, u"Type", box_);
+        break;
+      case 51:
+        if (!s_.hasType) {
+          certfile::AddNewField(need(s_.cnCerts), certfile::kCertTable, u"Type", u"String", box_);
+        }
+        break;
+      case 52: w_.setProgressVisible(true); break;
+
+      // The qualification pass.
+      case 53: startPass(s_.rsQual, 54, 60, "qualification"); break;
+      case 54: certs().addNew(); break;
+      case 55: FillCertRow(Pass::Qualification, need(s_.rsQual), certs(), rule_); break;
+      case 56: certs().updateBatch(data::adAffectAll); break;
+      case 57: need(s_.rsQual).moveNext(); break;
+      case 58: advanceProgress(); break;
+      case 59: nextRow(54, 60); break;
+      case 60: need(s_.rsQual).close(), s_.rsQual.reset(); break;
+
+      // The training pass.
+      case 61: startPass(s_.rsTrain, 62, 68, "training"); break;
+      case 62: certs().addNew(); break;
+      case 63: FillCertRow(Pass::Training, need(s_.rsTrain), certs(), rule_); break;
+      case 64: certs().updateBatch(data::adAffectAll); break;
+      case 65: need(s_.rsTrain).moveNext(); break;
+      case 66: advanceProgress(); break;
+      case 67: nextRow(62, 68); break;
+      case 68: need(s_.rsTrain).close(), s_.rsTrain.reset(); break;
+
+      // Closing.
+      case 69: w_.setProgressVisible(false); break;
+      case 70: certs().close(), s_.rsCerts.reset(); break;
+      case 71: break;  // the run ends: what it holds is released with it; no message
       default: break;
     }
   }
 
+  // The certificate command and record set are made at their first use.
+  data::Command& command() {
+    if (!s_.certCommand) s_.certCommand.emplace();
+    return *s_.certCommand;
+  }
+  data::Recordset& certs() {
+    if (!s_.rsCerts) s_.rsCerts.emplace();
+    return *s_.rsCerts;
+  }
+
+  // The licence number of the certificate file: License of the first qualification row,
+  // or of the first training row when the qualification query found none, so training
+  // certificates still get their file.
+  std::u16string licence() {
+    std::optional<data::Recordset>& source =
+        !hasCurrentRow(s_.rsQual) && hasCurrentRow(s_.rsTrain) ? s_.rsTrain : s_.rsQual;
+    return textCopy(need(source).field(u"License").value());
+  }
+
+  // Steps 53 and 61. The pass ends at once (its true branch) when the bound cannot be read
+  // or the certificate record set is not open: with either unusable it has nothing it
+  // could copy, and every row would fail every step.
+  void startPass(std::optional<data::Recordset>& source, int firstRow, int after,
+                 const char* name) {
+    next_ = after;
+    s_.passBound = need(source).recordCount();
+    s_.passCounter = 1;
+    if (!s_.rsCerts || s_.rsCerts->state() != data::adStateOpen) {
+      throw RunError(data::errc::kObjectClosed,
+                     std::string("The certificate table is not open, so the ") + name +
+                         " pass copies no rows.");
+    }
+    if (!(s_.passCounter > s_.passBound)) next_ = firstRow;
+  }
+
+  // Steps 58 and 66: the bar never goes past its maximum. A failed test takes the
+  // increment; a failed increment ends the step.
+  void advanceProgress() {
+    const bool below = rule_.decide([&] { return w_.progressMax() > w_.progressValue(); });
+    if (below) {
+      w_.setProgressValue(w_.progressValue() + 1);
+    } else {
+      w_.setProgressValue(w_.progressMax());
+    }
+  }
+
+  // Steps 59 and 67. A counter that cannot be incremented has counted the largest bound
+  // there is: the pass is complete, so the failure leaves the loop rather than repeat the
+  // last row forever.
+  void nextRow(int loop, int after) {
+    next_ = after;
+    s_.passCounter = checkedAdd(s_.passCounter, 1);
+    if (!(s_.passCounter > s_.passBound)) next_ = loop;
+  }
+
   RunWindow& w_;
   FailureRule rule_;
+  WindowBox box_;
   RunState s_;
   int next_ = 1;
 };

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "jet/error.h"
+#include "data/text.h"
 #include "run/text.h"
 
 namespace run {
@@ -12,15 +13,15 @@ Failure currentFailure() {
   try {
     throw;
   } catch (const WindowError& e) {
-    return {e.number(), utf16FromUtf8(e.description())};
+    return {e.number(), data::fromUtf8(e.description())};
   } catch (const RunError& e) {
-    return {e.number(), utf16FromUtf8(e.what())};
+    return {e.number(), data::fromUtf8(e.what())};
   } catch (const jet::Error& e) {
-    return {e.number(), utf16FromUtf8(e.description())};
+    return {e.number(), data::fromUtf8(e.description())};
   } catch (const std::bad_alloc&) {
     return {7, u"Out of memory"};
   } catch (const std::exception& e) {
-    return {jet::errc::kUnspecified, utf16FromUtf8(e.what())};
+    return {jet::errc::kUnspecified, data::fromUtf8(e.what())};
   } catch (...) {
     return {jet::errc::kUnspecified, u"Unknown failure"};
   }

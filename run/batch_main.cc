@@ -1,0 +1,83 @@
+// tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]: the extraction run without a window,
+// for offices that script their monthly upload. Exit status 0 when the run showed no
+// message, 1 when it showed any, 2 when the command line is wrong.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "run/batch_window.h"
+#include "run/run_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// The directory of this program's own file, as the window uses it.
+fs::path programDirectory(const char* argv0) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec && !self.empty()) return self.parent_path();
+  return fs::absolute(fs::path(argv0), ec).parent_path();
+}
+
+int usage(const std::string& problem) {
+  std::cerr << "tarvo-extractor-batch: " << problem << "\n"
+            << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::optional<fs::path> source;
+  std::optional<fs::path> outDir;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--out-dir") {
+      if (i + 1 >= argc) return usage("--out-dir needs a directory");
+      if (outDir) return usage("--out-dir is given twice");
+      outDir = fs::path(argv[++i]);
+    } else if (arg == "-h" || arg == "--help") {
+      std::cout << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
+      return 0;
+    } else if (arg.size() > 1 && arg[0] == '-' && !source) {
+      return usage("unknown option " + arg);
+    } else if (source) {
+      return usage("only one source database can be given");
+    } else {
+      source = fs::path(arg);
+    }
+  }
+  if (!source) return usage("no source database given");
+
+  std::error_code ec;
+  fs::path directory = outDir ? *outDir : programDirectory(argv[0]);
+  if (!fs::is_directory(directory, ec)) {
+    return usage("the output directory " + directory.string() + " does not exist");
+  }
+  directory = fs::absolute(directory, ec);
+  // The dialog hands the run a full path.
+  const fs::path sourcePath = fs::absolute(*source, ec);
+
+  run::BatchWindow window(sourcePath, directory, std::cerr, stderrIsTerminal());
+  run::cmdRUN_Click(window);
+  window.printResults(std::cout);
+  return window.messagesShown() == 0 ? 0 : 1;
+}
