@@ -1,4 +1,4 @@
-// The window program: frmMain and its event loop. Nothing else starts here.
+// The window program: frmMain and its event loop; START runs the extraction run.
 #include <QApplication>
 
 #include "app/frm_main.h"
@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  app::FrmMain window([](run::RunWindow& w) { (void)w; });
+  app::FrmMain window(run::cmdRUN_Click);
   window.show();
   return application.exec();
 }
