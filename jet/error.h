@@ -16,6 +16,7 @@ inline constexpr int32_t kSyntaxError = -2147217900;      // 0x80040E14
 inline constexpr int32_t kInvalidPassword = -2147217843;  // 0x80040E4D: "Not a valid password."
 inline constexpr int32_t kTypeMismatch = -2147217913;     // 0x80040E07: a value a column cannot take
 inline constexpr int32_t kIntegrityViolation = -2147217887;  // 0x80040E21: e.g. Null into a required column
+inline constexpr int32_t kDataOverflow = -2147217833;       // 0x80040E57: text longer than its column
 inline constexpr int32_t kItemNotFound = 3265;            // no such column / item in a collection
 inline constexpr int32_t kNoCurrentRecord = 3021;         // BOF or EOF
 inline constexpr int32_t kObjectClosed = 3704;            // operation on a closed object

@@ -1,0 +1,86 @@
+#include "jet/data_page_builder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "jet/error.h"
+#include "jet/le_bytes.h"
+
+namespace jet {
+
+void DataPage::init(PageBytes& bytes, uint32_t owner) {
+  bytes.fill(0);
+  bytes[0] = page_kind::kData;
+  bytes[1] = 0x01;
+  le::put16(bytes, 2, static_cast<uint16_t>(kPageSize - kDataPageHeaderSize));
+  le::put32(bytes, 4, owner);
+}
+
+uint16_t DataPage::freeSpace() const { return le::get16(p_, 2); }
+uint16_t DataPage::slotCount() const { return le::get16(p_, 12); }
+uint32_t DataPage::owner() const { return le::get32(p_, 4); }
+uint16_t DataPage::slotWord(uint8_t slot) const { return le::get16(p_, 14 + 2 * size_t{slot}); }
+
+bool DataPage::fits(size_t rowSize) const {
+  return slotCount() < kMaxRowsPerDataPage && rowSize + 2 <= freeSpace();
+}
+
+size_t DataPage::rowStart(uint8_t slot) const { return slotWord(slot) & kRowOffsetMask; }
+
+size_t DataPage::rowEnd(uint8_t slot) const {
+  return slot == 0 ? kPageSize : rowStart(static_cast<uint8_t>(slot - 1));
+}
+
+std::span<uint8_t> DataPage::row(uint8_t slot) {
+  if (slot >= slotCount()) throw Error(errc::kUnspecified, "Row slot past the slot count.");
+  const size_t start = rowStart(slot), end = rowEnd(slot);
+  if (start < kDataPageHeaderSize + 2 * size_t{slotCount()} || end > kPageSize || start > end) {
+    throw Error(errc::kUnspecified, "A data page holds a row outside the page.");
+  }
+  return std::span<uint8_t>(p_).subspan(start, end - start);
+}
+
+bool DataPage::isDeleted(uint8_t slot) const { return (slotWord(slot) & 0x4000) != 0; }
+bool DataPage::isLive(uint8_t slot) const { return (slotWord(slot) & 0xC000) == 0; }
+
+void DataPage::markDeleted(uint8_t slot) {
+  le::put16(p_, 14 + 2 * size_t{slot}, static_cast<uint16_t>(slotWord(slot) | kRowDeletedFlags));
+}
+
+uint8_t DataPage::append(std::span<const uint8_t> rowBytes) {
+  assert(fits(rowBytes.size()));
+  const uint16_t n = slotCount();
+  const size_t end = n == 0 ? kPageSize : rowStart(static_cast<uint8_t>(n - 1));
+  const size_t start = end - rowBytes.size();
+  std::memcpy(p_.data() + start, rowBytes.data(), rowBytes.size());
+  le::put16(p_, 14 + 2 * size_t{n}, static_cast<uint16_t>(start));
+  le::put16(p_, 12, static_cast<uint16_t>(n + 1));
+  le::put16(p_, 2, static_cast<uint16_t>(freeSpace() - rowBytes.size() - 2));
+  return static_cast<uint8_t>(n);
+}
+
+void DataPage::replace(uint8_t slot, std::span<const uint8_t> newRow) {
+  const uint16_t n = slotCount();
+  assert(slot < n);
+  const size_t oldStart = rowStart(slot), oldEnd = rowEnd(slot);
+  const long delta = static_cast<long>(newRow.size()) - static_cast<long>(oldEnd - oldStart);
+  if (delta > static_cast<long>(freeSpace())) {
+    throw Error(errc::kUnspecified, "A usage map no longer fits on its page.");
+  }
+  // Rows of later slots lie below this one; shift them down (or up) by delta.
+  const size_t lowest = n == 0 ? kPageSize : rowStart(static_cast<uint8_t>(n - 1));
+  std::memmove(p_.data() + lowest - delta, p_.data() + lowest, oldStart - lowest);
+  std::memcpy(p_.data() + oldEnd - newRow.size(), newRow.data(), newRow.size());
+  for (uint16_t s = slot; s < n; ++s) {
+    const uint16_t w = slotWord(static_cast<uint8_t>(s));
+    const auto moved = static_cast<uint16_t>((w & kRowOffsetMask) - delta);
+    le::put16(p_, 14 + 2 * size_t{s}, static_cast<uint16_t>((w & ~kRowOffsetMask) | moved));
+  }
+  le::put16(p_, 2, static_cast<uint16_t>(freeSpace() - delta));
+  if (lowest - delta < kDataPageHeaderSize + 2 * size_t{n}) {
+    throw Error(errc::kUnspecified, "A usage map no longer fits on its page.");
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,18 @@
+// Jet 4.0 text storage: UCS-2LE, or "compressed Unicode" where the column allows it.
+//
+// Compressed form: FF FE, then one byte per character while in compressed mode; a 00 byte
+// toggles to two bytes per character and back. We only write the simple form (every
+// character in U+0001..U+00FF, one byte each), and only when it is shorter, as Jet does.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+inline constexpr size_t kMaxCompressedChars = 1024;
+
+std::vector<uint8_t> encodeText(std::u16string_view text, bool columnAllowsCompression);
+
+}  // namespace jet
