@@ -9,30 +9,30 @@
 
 namespace jet {
 
-void DataPage::init(PageBytes& bytes, uint32_t owner) {
+void DataPageBuilder::init(PageBytes& bytes, uint32_t owner) {
   bytes.fill(0);
-  bytes[0] = page_kind::kData;
+  bytes[0] = page_type::kData;
   bytes[1] = 0x01;
   le::put16(bytes, 2, static_cast<uint16_t>(kPageSize - kDataPageHeaderSize));
   le::put32(bytes, 4, owner);
 }
 
-uint16_t DataPage::freeSpace() const { return le::get16(p_, 2); }
-uint16_t DataPage::slotCount() const { return le::get16(p_, 12); }
-uint32_t DataPage::owner() const { return le::get32(p_, 4); }
-uint16_t DataPage::slotWord(uint8_t slot) const { return le::get16(p_, 14 + 2 * size_t{slot}); }
+uint16_t DataPageBuilder::freeSpace() const { return le::get16(p_, 2); }
+uint16_t DataPageBuilder::slotCount() const { return le::get16(p_, 12); }
+uint32_t DataPageBuilder::owner() const { return le::get32(p_, 4); }
+uint16_t DataPageBuilder::slotWord(uint8_t slot) const { return le::get16(p_, 14 + 2 * size_t{slot}); }
 
-bool DataPage::fits(size_t rowSize) const {
-  return slotCount() < kMaxRowsPerDataPage && rowSize + 2 <= freeSpace();
+bool DataPageBuilder::fits(size_t rowSize) const {
+  return slotCount() < kMaxRowsPerPage && rowSize + 2 <= freeSpace();
 }
 
-size_t DataPage::rowStart(uint8_t slot) const { return slotWord(slot) & kRowOffsetMask; }
+size_t DataPageBuilder::rowStart(uint8_t slot) const { return slotWord(slot) & kRowOffsetMask; }
 
-size_t DataPage::rowEnd(uint8_t slot) const {
+size_t DataPageBuilder::rowEnd(uint8_t slot) const {
   return slot == 0 ? kPageSize : rowStart(static_cast<uint8_t>(slot - 1));
 }
 
-std::span<uint8_t> DataPage::row(uint8_t slot) {
+std::span<uint8_t> DataPageBuilder::row(uint8_t slot) {
   if (slot >= slotCount()) throw Error(errc::kUnspecified, "Row slot past the slot count.");
   const size_t start = rowStart(slot), end = rowEnd(slot);
   if (start < kDataPageHeaderSize + 2 * size_t{slotCount()} || end > kPageSize || start > end) {
@@ -41,14 +41,14 @@ std::span<uint8_t> DataPage::row(uint8_t slot) {
   return std::span<uint8_t>(p_).subspan(start, end - start);
 }
 
-bool DataPage::isDeleted(uint8_t slot) const { return (slotWord(slot) & 0x4000) != 0; }
-bool DataPage::isLive(uint8_t slot) const { return (slotWord(slot) & 0xC000) == 0; }
+bool DataPageBuilder::isDeleted(uint8_t slot) const { return (slotWord(slot) & 0x4000) != 0; }
+bool DataPageBuilder::isLive(uint8_t slot) const { return (slotWord(slot) & 0xC000) == 0; }
 
-void DataPage::markDeleted(uint8_t slot) {
+void DataPageBuilder::markDeleted(uint8_t slot) {
   le::put16(p_, 14 + 2 * size_t{slot}, static_cast<uint16_t>(slotWord(slot) | kRowDeletedFlags));
 }
 
-uint8_t DataPage::append(std::span<const uint8_t> rowBytes) {
+uint8_t DataPageBuilder::append(std::span<const uint8_t> rowBytes) {
   assert(fits(rowBytes.size()));
   const uint16_t n = slotCount();
   const size_t end = n == 0 ? kPageSize : rowStart(static_cast<uint8_t>(n - 1));
@@ -60,7 +60,7 @@ uint8_t DataPage::append(std::span<const uint8_t> rowBytes) {
   return static_cast<uint8_t>(n);
 }
 
-void DataPage::replace(uint8_t slot, std::span<const uint8_t> newRow) {
+void DataPageBuilder::replace(uint8_t slot, std::span<const uint8_t> newRow) {
   const uint16_t n = slotCount();
   assert(slot < n);
   const size_t oldStart = rowStart(slot), oldEnd = rowEnd(slot);

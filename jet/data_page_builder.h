@@ -16,21 +16,19 @@
 #include <span>
 #include <vector>
 
+#include "jet/data_page.h"
 #include "jet/page_format.h"
 
 namespace jet {
 
 inline constexpr size_t kDataPageHeaderSize = 14;
-inline constexpr size_t kMaxRowsPerDataPage = 255;
-inline constexpr size_t kMaxRowSize = kPageSize - kDataPageHeaderSize - 2;  // 4080
+// Deleted rows get both flag bits: every reader skips them whichever bit it tests.
 inline constexpr uint16_t kRowDeletedFlags = 0xC000;
-inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
-inline constexpr uint32_t kLvalOwner = 0x4C41564C;  // "LVAL"
 
 // An editing view over one data page's bytes.
-class DataPage {
+class DataPageBuilder {
  public:
-  explicit DataPage(PageBytes& bytes) : p_(bytes) {}
+  explicit DataPageBuilder(PageBytes& bytes) : p_(bytes) {}
 
   // Clears the page and writes an empty data page header owned by `owner`.
   static void init(PageBytes& bytes, uint32_t owner);

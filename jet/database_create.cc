@@ -35,7 +35,7 @@ namespace {
 constexpr uint32_t kPageCount = 16;
 constexpr uint32_t kObjectsDataPage = 14, kAcesDataPage = 15;
 
-PageBytes tdefPage(const TableLayout& t) {
+PageBytes tdefPage(const TableDef& t) {
   const auto logical = buildTableDefinition(t);
   const uint32_t self = 0;
   auto pages = splitTableDefinition(logical, std::span<const uint32_t>(&self, 1));
@@ -43,7 +43,7 @@ PageBytes tdefPage(const TableLayout& t) {
 }
 
 LongValueStore noLongValues() {
-  return [](const ColumnLayout&, std::span<const uint8_t>) -> std::vector<uint8_t> {
+  return [](const ColumnDef&, std::span<const uint8_t>) -> std::vector<uint8_t> {
     throw Error(errc::kUnspecified, "A new catalog holds no long values.");
   };
 }
@@ -92,8 +92,8 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
 
   // Page 1: the global map marks pages 0-15 used (clear bits) and every later page free.
   {
-    DataPage::init(pages[1], 1);
-    DataPage page(pages[1]);
+    DataPageBuilder::init(pages[1], 1);
+    DataPageBuilder page(pages[1]);
     std::vector<uint8_t> global(kUsageMapRowSize, 0xFF);
     global[0] = usage_map_type::kInline;
     std::fill(global.begin() + 1, global.begin() + 5, 0);
@@ -111,8 +111,8 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
 
   // Page 6: usage-map rows, in the order the TDEFs point at them.
   {
-    DataPage::init(pages[6], 0);
-    DataPage page(pages[6]);
+    DataPageBuilder::init(pages[6], 0);
+    DataPageBuilder page(pages[6]);
     std::vector<std::vector<uint32_t>> contents(31);
     contents[0] = contents[1] = {kObjectsDataPage};
     contents[0x10] = {7};
@@ -129,8 +129,8 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
   // Pages 14-15: catalog and ACE rows; index entries collected on the way.
   std::vector<IndexKey> parentIdName, byId, aceByObject;
   {
-    DataPage::init(pages[kObjectsDataPage], 2);
-    DataPage page(pages[kObjectsDataPage]);
+    DataPageBuilder::init(pages[kObjectsDataPage], 2);
+    DataPageBuilder page(pages[kObjectsDataPage]);
     for (const auto& r : newCatalogRows(date)) {
       const uint8_t slot = page.append(buildRow(objects, r, noLongValues()));
       IndexKey k1;
@@ -143,8 +143,8 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
     }
   }
   {
-    DataPage::init(pages[kAcesDataPage], 3);
-    DataPage page(pages[kAcesDataPage]);
+    DataPageBuilder::init(pages[kAcesDataPage], 3);
+    DataPageBuilder page(pages[kAcesDataPage]);
     for (const auto& a : newAceRows()) {
       const uint8_t slot = page.append(buildRow(aces, aceRowValues(a), noLongValues()));
       IndexKey k;

@@ -5,6 +5,7 @@
 
 #include "jet/error.h"
 #include "jet/le_bytes.h"
+#include "jet/rc4.h"
 
 namespace jet {
 namespace {
@@ -14,24 +15,6 @@ constexpr size_t kMaskLength = 128;
 constexpr size_t kPasswordOffset = 0x42;
 constexpr size_t kPasswordBytes = 40;
 constexpr size_t kDateOffset = 0x72;
-
-// Textbook RC4 keystream.
-void rc4Keystream(std::span<const uint8_t> key, std::span<uint8_t> out) {
-  std::array<uint8_t, 256> s;
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
-  uint8_t j = 0;
-  for (int i = 0; i < 256; ++i) {
-    j = static_cast<uint8_t>(j + s[i] + key[i % key.size()]);
-    std::swap(s[i], s[j]);
-  }
-  uint8_t a = 0, b = 0;
-  for (auto& o : out) {
-    a = static_cast<uint8_t>(a + 1);
-    b = static_cast<uint8_t>(b + s[a]);
-    std::swap(s[a], s[b]);
-    o = s[static_cast<uint8_t>(s[a] + s[b])];
-  }
-}
 
 // The 4 bytes the password field is XORed with: the integer part of the creation date.
 std::array<uint8_t, 4> passwordMask(double creationDate) {
@@ -55,7 +38,7 @@ void applyHeaderMask(PageBytes& page) {
   static const std::array<uint8_t, kMaskLength> stream = [] {
     std::array<uint8_t, kMaskLength> s{};
     const uint8_t key[] = {0xC7, 0xDA, 0x39, 0x6B};
-    rc4Keystream(key, s);
+    rc4Apply(key, s);
     return s;
   }();
   for (size_t i = 0; i < kMaskLength; ++i) page[kMaskStart + i] ^= stream[i];

@@ -41,7 +41,7 @@ PageBytes buildIndexPage(const IndexPageContent& c) {
 IndexPageContent parseIndexPage(const PageBytes& p) {
   IndexPageContent c;
   c.kind = p[0];
-  if (c.kind != page_kind::kIndexLeaf && c.kind != page_kind::kIndexNode) {
+  if (c.kind != page_type::kIndexLeaf && c.kind != page_type::kIndexNode) {
     throw Error(errc::kUnspecified, "Expected an index page.");
   }
   c.owner = le::get32(p, 4);

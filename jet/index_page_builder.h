@@ -24,7 +24,7 @@ inline constexpr size_t kIndexEntriesStart = 0x1E0;
 inline constexpr size_t kIndexEntrySpace = kPageSize - kIndexEntriesStart;  // 3616
 
 struct IndexPageContent {
-  uint8_t kind = page_kind::kIndexLeaf;
+  uint8_t kind = page_type::kIndexLeaf;
   uint32_t owner = 0;
   uint32_t prevPage = 0, nextPage = 0, tailPage = 0;
   std::vector<IndexKey> entries;  // full entries, ascending

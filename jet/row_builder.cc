@@ -18,7 +18,7 @@ std::string utf8Name(std::u16string_view s) {
   return out;
 }
 
-Error mismatch(const ColumnLayout& c) {
+Error mismatch(const ColumnDef& c) {
   return Error(errc::kTypeMismatch, "The value does not fit the type of column " + utf8Name(c.name) + ".");
 }
 
@@ -35,7 +35,7 @@ std::optional<double> asNumber(const Value& v) {
   return std::nullopt;
 }
 
-int64_t integral(const ColumnLayout& c, const Value& v, int64_t lo, int64_t hi) {
+int64_t integral(const ColumnDef& c, const Value& v, int64_t lo, int64_t hi) {
   int64_t n;
   if (auto p = v.getIf<int32_t>()) n = *p;
   else if (auto p = v.getIf<int16_t>()) n = *p;
@@ -47,7 +47,7 @@ int64_t integral(const ColumnLayout& c, const Value& v, int64_t lo, int64_t hi) 
   return n;
 }
 
-void putFixed(const ColumnLayout& c, const Value& v, std::span<uint8_t> at) {
+void putFixed(const ColumnDef& c, const Value& v, std::span<uint8_t> at) {
   switch (c.type) {
     case ColumnType::Byte: le::put8(at, 0, static_cast<uint8_t>(integral(c, v, 0, 255))); break;
     case ColumnType::Integer: le::put16(at, 0, static_cast<uint16_t>(integral(c, v, INT16_MIN, INT16_MAX))); break;
@@ -86,7 +86,7 @@ void putFixed(const ColumnLayout& c, const Value& v, std::span<uint8_t> at) {
   }
 }
 
-std::vector<uint8_t> variableBytes(const ColumnLayout& c, const Value& v) {
+std::vector<uint8_t> variableBytes(const ColumnDef& c, const Value& v) {
   switch (c.type) {
     case ColumnType::Text: {
       auto p = v.getIf<std::u16string>();
@@ -95,7 +95,7 @@ std::vector<uint8_t> variableBytes(const ColumnLayout& c, const Value& v) {
         throw Error(errc::kDataOverflow, "The text is longer than column " + utf8Name(c.name) + " allows (" +
                                              std::to_string(c.length / 2) + " characters).");
       }
-      return encodeText(*p, (c.extraFlags & kCompressedUnicodeFlag) != 0);
+      return encodeText(*p, c.isCompressedUnicode());
     }
     case ColumnType::Binary: {
       auto p = v.getIf<Bytes>();
@@ -109,20 +109,20 @@ std::vector<uint8_t> variableBytes(const ColumnLayout& c, const Value& v) {
 
 }  // namespace
 
-std::vector<uint8_t> longValueBytes(const ColumnLayout& c, const Value& v) {
+std::vector<uint8_t> longValueBytes(const ColumnDef& c, const Value& v) {
   if (c.type == ColumnType::Memo) {
     auto p = v.getIf<std::u16string>();
     if (!p) throw mismatch(c);
-    return encodeText(*p, (c.extraFlags & kCompressedUnicodeFlag) != 0);
+    return encodeText(*p, c.isCompressedUnicode());
   }
   auto p = v.getIf<Bytes>();
   if (!p) throw mismatch(c);
   return *p;
 }
 
-std::vector<uint8_t> buildRow(const TableLayout& t, std::span<const Value> values, const LongValueStore& store) {
+std::vector<uint8_t> buildRow(const TableDef& t, std::span<const Value> values, const LongValueStore& store) {
   if (values.size() != t.columns.size()) throw Error(errc::kUnspecified, "Row value count does not match the columns.");
-  const uint16_t fixedSize = t.fixedAreaSize();
+  const size_t fixedSize = t.fixedAreaSize();
   const size_t maskBytes = (size_t{t.maxColumns} + 7) / 8;
   std::vector<uint8_t> mask(maskBytes, 0);
   std::vector<uint8_t> row(2 + fixedSize, 0);

@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-#include "jet/table_layout.h"
+#include "jet/table_definition.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -23,14 +23,14 @@ inline constexpr size_t kMaxRecordSize = 4060;
 inline constexpr size_t kMaxInlineLongValue = 64;
 
 // Stores long-value data that does not go inline; returns the 12-byte in-row header.
-using LongValueStore = std::function<std::vector<uint8_t>(const ColumnLayout&, std::span<const uint8_t>)>;
+using LongValueStore = std::function<std::vector<uint8_t>(const ColumnDef&, std::span<const uint8_t>)>;
 
 // `values` has one entry per layout.columns element (same order). Throws jet::Error for a
 // value the column cannot take, text longer than the column, or a record that is too large.
-std::vector<uint8_t> buildRow(const TableLayout& layout, std::span<const Value> values,
+std::vector<uint8_t> buildRow(const TableDef& layout, std::span<const Value> values,
                               const LongValueStore& storeLongValue);
 
 // The stored bytes of a long value (Memo text or OLE bytes) before it is placed.
-std::vector<uint8_t> longValueBytes(const ColumnLayout& column, const Value& value);
+std::vector<uint8_t> longValueBytes(const ColumnDef& column, const Value& value);
 
 }  // namespace jet

@@ -7,16 +7,16 @@
 namespace jet {
 namespace {
 
-constexpr uint8_t kSys = column_flag::kSystem | column_flag::kUpdatable;  // 0x12
-constexpr uint8_t kSysSid = kSys | column_flag::kSystemSid;               // 0x32
+constexpr uint8_t kSys = kColumnFlagSystem;
+constexpr uint8_t kSysSid = kColumnFlagSystem | kColumnFlagSystemSid;
 constexpr uint32_t kMapPage = 6;
 
 uint32_t mapRow(uint8_t row) { return rowPointer(kMapPage, row); }
 
-RealIndexLayout realIndex(std::vector<uint16_t> cols, uint8_t mapRowNo, uint32_t root, uint8_t flags,
-                          uint32_t distinct) {
-  RealIndexLayout r;
-  for (auto c : cols) r.keys.push_back({c, 0x01});
+RealIndexDef realIndex(std::vector<uint16_t> cols, uint8_t mapRowNo, uint32_t root, uint8_t flags,
+                       uint32_t distinct) {
+  RealIndexDef r;
+  for (auto c : cols) r.columns.push_back({c, 0x01});
   r.usageMap = mapRow(mapRowNo);
   r.firstPage = root;
   r.flags = flags;
@@ -24,8 +24,10 @@ RealIndexLayout realIndex(std::vector<uint16_t> cols, uint8_t mapRowNo, uint32_t
   return r;
 }
 
-LogicalIndexLayout logicalIndex(std::u16string name, uint32_t number, uint8_t kind) {
-  LogicalIndexLayout l;
+LogicalIndexDef logicalIndex(std::u16string name, uint32_t number, uint8_t kind) {
+  LogicalIndexDef l;
+  l.cascadeUpdates = 0x04;  // what Jet writes on indexes that are not foreign keys
+  l.cascadeDeletes = 0x04;
   l.name = std::move(name);
   l.number = number;
   l.realIndex = number;
@@ -34,7 +36,7 @@ LogicalIndexLayout logicalIndex(std::u16string name, uint32_t number, uint8_t ki
 }
 
 // Assigns the two long-value maps of each memo/OLE column, starting at `firstRow`.
-void assignLongValueMaps(TableLayout& t, uint8_t firstRow) {
+void assignLongValueMaps(TableDef& t, uint8_t firstRow) {
   uint8_t row = firstRow;
   for (auto& c : t.columns) {
     if (!c.isLongValue()) continue;
@@ -45,30 +47,46 @@ void assignLongValueMaps(TableLayout& t, uint8_t firstRow) {
 
 }  // namespace
 
-ColumnLayout nextColumn(const TableLayout& t, const ColumnDecl& d) {
-  ColumnLayout c;
+bool isVariableType(ColumnType type) {
+  switch (type) {
+    case ColumnType::Binary:
+    case ColumnType::Text:
+    case ColumnType::OLE:
+    case ColumnType::Memo:
+    case ColumnType::Numeric:
+      return true;
+    default:
+      return false;
+  }
+}
+
+ColumnDef nextColumn(const TableDef& t, const ColumnDecl& d) {
+  ColumnDef c;
   c.name = d.name;
   c.type = d.type;
   c.number = t.maxColumns;
+  // Jet leaves this copy of the number 0 in system tables; Access writes the number.
+  c.number2 = t.tableType == kTableTypeSystem ? 0 : c.number;
   c.extraFlags = d.extraFlags;
   const bool fixed = !isVariableType(d.type);
-  c.flags = static_cast<uint8_t>(column_flag::kUpdatable | d.flags | (fixed ? column_flag::kFixed : 0));
-  c.length = fixed ? fixedSizeOf(d.type) : (d.type == ColumnType::Memo || d.type == ColumnType::OLE ? 0 : d.length);
+  c.flags = static_cast<uint8_t>(column_flag::kNullable | d.flags | (fixed ? column_flag::kFixed : 0));
+  if (fixed) {
+    c.length = d.type == ColumnType::Boolean ? 1 : static_cast<uint16_t>(fixedSizeOf(d.type));
+  } else {
+    c.length = c.isLongValue() ? 0 : d.length;
+  }
   int nextVar = 0;
   for (const auto& o : t.columns) {
     if (!o.isFixed()) nextVar = std::max(nextVar, o.varIndex + 1);
   }
-  if (fixed) {
-    c.varIndex = static_cast<uint16_t>(nextVar);
-    c.fixedOffset = d.type == ColumnType::Boolean ? 0 : t.fixedAreaSize();
-  } else {
-    c.varIndex = static_cast<uint16_t>(nextVar);
-  }
+  // A fixed column's var index is the count of variable columns before it, as Jet writes it.
+  c.varIndex = static_cast<uint16_t>(nextVar);
+  if (fixed && d.type != ColumnType::Boolean) c.fixedOffset = static_cast<uint16_t>(t.fixedAreaSize());
   return c;
 }
 
-TableLayout layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& columns) {
-  TableLayout t;
+TableDef layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& columns) {
+  TableDef t;
   t.tableType = tableType;
   for (const auto& d : columns) {
     t.columns.push_back(nextColumn(t, d));
@@ -77,7 +95,7 @@ TableLayout layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& 
   return t;
 }
 
-TableLayout msysObjectsLayout() {
+TableDef msysObjectsLayout() {
   auto t = layoutFromColumns(kTableTypeSystem, {
       {u"Id", ColumnType::Long, 0, kSys},
       {u"ParentId", ColumnType::Long, 0, kSys},
@@ -97,32 +115,34 @@ TableLayout msysObjectsLayout() {
       {u"LvModule", ColumnType::OLE, 0, kSys},
       {u"LvExtra", ColumnType::OLE, 0, kSys},
   });
-  t.ownedMap = mapRow(0);
-  t.freeMap = mapRow(1);
+  t.name = u"MSysObjects";
+  t.ownedPagesMap = mapRow(0);
+  t.freePagesMap = mapRow(1);
   assignLongValueMaps(t, 2);
   t.realIndexes = {realIndex({msys_objects::kParentId, msys_objects::kName}, 0x10, 7, 0x81, 8),
                    realIndex({msys_objects::kId}, 0x11, 8, 0x81, 8)};
-  t.logicalIndexes = {logicalIndex(u"ParentIdName", 0, 0), logicalIndex(u"Id", 1, 1)};
+  t.indexes = {logicalIndex(u"ParentIdName", 0, 0), logicalIndex(u"Id", 1, 1)};
   t.rowCount = 8;
   return t;
 }
 
-TableLayout msysAcesLayout() {
+TableDef msysAcesLayout() {
   auto t = layoutFromColumns(kTableTypeSystem, {
       {u"ObjectId", ColumnType::Long, 0, kSys},
       {u"SID", ColumnType::Binary, 510, kSysSid},
       {u"ACM", ColumnType::Long, 0, kSys},
       {u"FInheritable", ColumnType::Boolean, 0, kSys},
   });
-  t.ownedMap = mapRow(0x12);
-  t.freeMap = mapRow(0x13);
+  t.name = u"MSysACEs";
+  t.ownedPagesMap = mapRow(0x12);
+  t.freePagesMap = mapRow(0x13);
   t.realIndexes = {realIndex({msys_aces::kObjectId}, 0x14, 9, 0x88, 8)};
-  t.logicalIndexes = {logicalIndex(u"ObjectId", 0, 0)};
+  t.indexes = {logicalIndex(u"ObjectId", 0, 0)};
   t.rowCount = 16;
   return t;
 }
 
-TableLayout msysQueriesLayout() {
+TableDef msysQueriesLayout() {
   auto t = layoutFromColumns(kTableTypeSystem, {
       {u"ObjectId", ColumnType::Long, 0, kSys},
       {u"Attribute", ColumnType::Byte, 0, kSys},
@@ -133,15 +153,16 @@ TableLayout msysQueriesLayout() {
       {u"Flag", ColumnType::Integer, 0, kSys},
       {u"LvExtra", ColumnType::Long, 0, kSys},
   });
-  t.ownedMap = mapRow(0x15);
-  t.freeMap = mapRow(0x16);
+  t.name = u"MSysQueries";
+  t.ownedPagesMap = mapRow(0x15);
+  t.freePagesMap = mapRow(0x16);
   assignLongValueMaps(t, 0x17);
   t.realIndexes = {realIndex({0, 1, 2}, 0x19, 10, 0x81, 0)};
-  t.logicalIndexes = {logicalIndex(u"ObjectIdAttribute", 0, 1)};
+  t.indexes = {logicalIndex(u"ObjectIdAttribute", 0, 1)};
   return t;
 }
 
-TableLayout msysRelationshipsLayout() {
+TableDef msysRelationshipsLayout() {
   auto t = layoutFromColumns(kTableTypeSystem, {
       {u"szRelationship", ColumnType::Text, 510, kSys},
       {u"grbit", ColumnType::Long, 0, kSys},
@@ -152,11 +173,12 @@ TableLayout msysRelationshipsLayout() {
       {u"szReferencedObject", ColumnType::Text, 510, kSys},
       {u"szReferencedColumn", ColumnType::Text, 510, kSys},
   });
-  t.ownedMap = mapRow(0x1A);
-  t.freeMap = mapRow(0x1B);
+  t.name = u"MSysRelationships";
+  t.ownedPagesMap = mapRow(0x1A);
+  t.freePagesMap = mapRow(0x1B);
   t.realIndexes = {realIndex({0}, 0x1C, 11, 0x82, 0), realIndex({4}, 0x1D, 12, 0x82, 0),
                    realIndex({6}, 0x1E, 13, 0x82, 0)};
-  t.logicalIndexes = {logicalIndex(u"szRelationship", 0, 0), logicalIndex(u"szObject", 1, 0),
+  t.indexes = {logicalIndex(u"szRelationship", 0, 0), logicalIndex(u"szObject", 1, 0),
                       logicalIndex(u"szReferencedObject", 2, 0)};
   return t;
 }

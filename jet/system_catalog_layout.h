@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/table_layout.h"
+#include "jet/table_definition.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -35,19 +35,27 @@ struct ColumnDecl {
   std::u16string name;
   ColumnType type;
   uint16_t length = 0;  // Text/Binary bytes; others take their type's size
-  uint8_t flags = 0;    // besides kFixed, which follows from the type
+  uint8_t flags = 0;    // besides kFixed and kNullable, which every column gets as due
   uint8_t extraFlags = 0;
 };
-TableLayout layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& columns);
+inline constexpr uint8_t kColumnFlagSystem = 0x10;     // on every system-table column
+inline constexpr uint8_t kColumnFlagSystemSid = 0x20;  // system-table Owner/SID columns
+// True for the types stored in the variable part of a row.
+bool isVariableType(ColumnType type);
+TableDef layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& columns);
 // Appends one column to an existing layout the same way (new number = max columns).
-ColumnLayout nextColumn(const TableLayout& layout, const ColumnDecl& column);
+ColumnDef nextColumn(const TableDef& layout, const ColumnDecl& column);
+
+// The declaration of a user column as the writer creates it.
+struct ColumnSpec;
+ColumnDecl columnDeclFor(const ColumnSpec& spec);
 
 // System-table layouts with their usage maps and index roots at the page positions of a new
 // file (see database_create.cc for the page map).
-TableLayout msysObjectsLayout();
-TableLayout msysAcesLayout();
-TableLayout msysQueriesLayout();
-TableLayout msysRelationshipsLayout();
+TableDef msysObjectsLayout();
+TableDef msysAcesLayout();
+TableDef msysQueriesLayout();
+TableDef msysRelationshipsLayout();
 
 // SIDs of the accounts in a new file. Jet stores SIDs XORed with a per-file value; these are
 // the values of Jet's own reference file, kept together as one consistent set.

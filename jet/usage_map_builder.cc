@@ -27,7 +27,7 @@ std::vector<uint8_t> buildReferenceUsageMap() {
 
 PageBytes buildUsageBitmapPage() {
   PageBytes page{};
-  page[0] = page_kind::kUsageBitmap;
+  page[0] = page_type::kUsageMap;
   page[1] = 0x01;
   return page;
 }

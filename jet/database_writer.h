@@ -1,0 +1,110 @@
+// Writing into an open database: creating tables, inserting and deleting rows, adding
+// columns. Works on the page layer of a jet::Database opened writable, so reads through
+// that Database see every change once it is flushed.
+//
+//   jet::createDatabase("certs.mdb");
+//   auto db = jet::Database::open("certs.mdb", u"", /*writable=*/true);
+//   jet::DatabaseWriter w(db);
+//   w.createTable({u"People", {{u"Id", jet::ColumnType::Long, .autoIncrement = true},
+//                              {u"Name", jet::ColumnType::Text}}});
+//   w.insertRow(u"People", {jet::Value(), jet::Value(std::u16string(u"Ann"))});  // Id = 1
+//
+// Durability::kEachRow (the default) writes every change through to the file before the
+// call returns, in an order that keeps the file valid whenever the process dies (see
+// page_workspace.h). Durability::kBatched keeps changes in memory and writes them, in the
+// same order, every few hundred pages and at flush() or destruction: for bulk loads.
+//
+// Errors are jet::Error: errc::kTableNotFound for an unknown table, errc::kItemNotFound for
+// an unknown column, errc::kTypeMismatch / errc::kDataOverflow for a value a column cannot
+// take, errc::kUnspecified for everything else (e.g. "Record is too large").
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/page_workspace.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+struct ColumnSpec {
+  std::u16string name;
+  ColumnType type = ColumnType::Text;
+  uint16_t textLength = 255;       // Text: characters, 1..255
+  bool autoIncrement = false;      // Long only; at most one per table
+  bool required = false;           // stored as the column property Required (not enforced here)
+  bool compressedUnicode = false;  // Text/Memo: allow the compressed form
+  std::u16string description;      // stored as the column property Description
+};
+
+struct TableSpec {
+  std::u16string name;
+  std::vector<ColumnSpec> columns;
+};
+
+// Returns true for rows to delete; values are in TableDef::columns order.
+using RowPredicate = std::function<bool(std::span<const Value>)>;
+
+class DatabaseWriter {
+ public:
+  enum class Durability { kEachRow, kBatched };
+
+  // `db` must be open writable and outlive the writer.
+  explicit DatabaseWriter(Database& db, Durability durability = Durability::kEachRow);
+  ~DatabaseWriter();  // flushes; errors at that point are swallowed, call flush() to see them
+  DatabaseWriter(const DatabaseWriter&) = delete;
+  DatabaseWriter& operator=(const DatabaseWriter&) = delete;
+
+  // Creates an empty table: TDEF, usage maps, its MSysObjects row and index entries, its
+  // MSysACEs rows, and the property blob for descriptions and Required.
+  void createTable(const TableSpec& spec);
+
+  // Inserts one row. `values` has one entry per column in TableDef::columns order (column
+  // number order). A Null for the autonumber column takes the next number; an explicit
+  // value is stored and raises the counter. Returns the autonumber stored, or 0.
+  int32_t insertRow(std::u16string_view table, std::span<const Value> values);
+  int32_t insertRow(std::u16string_view table, std::initializer_list<Value> values) {
+    return insertRow(table, std::span<const Value>(values.begin(), values.size()));
+  }
+
+  // Deletes every row (no predicate) or the rows the predicate picks; returns how many.
+  size_t deleteRows(std::u16string_view table, const RowPredicate& predicate = {});
+
+  // Adds a column at the end; rows already stored read it as Null.
+  void addColumn(std::u16string_view table, const ColumnSpec& column);
+
+  // The table's current definition as the writer sees it.
+  const TableDef& tableDef(std::u16string_view table);
+
+  // Writes every pending change and syncs the file.
+  void flush();
+
+ private:
+  struct TableState;
+  TableState& state(std::u16string_view table);
+  RowPointer appendRow(TableState& t, std::span<const Value> values);
+  std::vector<uint8_t> storeLongValue(TableState& t, const ColumnDef& column, std::span<const uint8_t> data);
+  RowPointer placeRow(uint32_t owner, uint32_t ownedMap, uint32_t freeMap, uint32_t& currentPage,
+                      std::span<const uint8_t> row);
+  void writeTableCounters(TableState& t);
+  void rewriteTableDefinition(TableState& t);
+  void insertIndexEntry(TableState& t, size_t realIndex, std::vector<uint8_t> entry, bool newKey);
+  void afterChange();
+  void refreshReader();
+
+  Database& db_;
+  Durability durability_;
+  PageWorkspace pages_;
+  std::map<std::u16string, std::unique_ptr<TableState>> tables_;  // by folded name
+};
+
+}  // namespace jet

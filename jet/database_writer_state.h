@@ -1,0 +1,21 @@
+// Private to the writer's .cc files: what the writer keeps per table it has touched.
+#pragma once
+
+#include <map>
+
+#include "jet/database_writer.h"
+
+namespace jet {
+
+struct DatabaseWriter::TableState {
+  TableDef def;
+  uint32_t currentPage = 0;                // data page taking inserts; 0 = not chosen yet
+  std::map<uint16_t, uint32_t> lvalPages;  // per memo/OLE column number: LVAL page taking rows
+};
+
+// Key bytes of a row for one real index (Long, Integer, Byte and Text columns).
+std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index, std::span<const Value> values);
+
+Error tableNotFound(std::u16string_view name);
+
+}  // namespace jet

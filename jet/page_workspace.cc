@@ -1,0 +1,219 @@
+#include "jet/page_workspace.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "jet/data_page_builder.h"
+#include "jet/error.h"
+#include "jet/le_bytes.h"
+#include "jet/pager.h"
+#include "jet/usage_map_builder.h"
+
+namespace jet {
+namespace {
+
+constexpr uint32_t kGlobalMapPage = 1;
+constexpr size_t kCleanCacheLimit = 64;
+// The global map's bitmap grows in steps of this many bytes (256 pages).
+constexpr size_t kGlobalGrowStep = 32;
+
+int flushRank(const PageBytes& p, bool isNew) {
+  if (isNew) return 0;
+  switch (p[0]) {
+    case page_type::kData: {
+      const uint32_t owner = le::get32(p, 4);
+      if (owner == kLvalPageOwner) return 1;
+      if (owner == 0 || owner == 1) return 4;  // usage-map rows, global map
+      return 2;
+    }
+    case page_type::kIndexLeaf:
+    case page_type::kIndexNode: return 3;
+    case page_type::kUsageMap: return 4;
+    case page_type::kTableDefinition: return 5;
+    default: return 2;
+  }
+}
+
+}  // namespace
+
+PageWorkspace::PageWorkspace(Pager& pager)
+    : pager_(pager), filePages_(pager.pageCount()), nextPage_(pager.pageCount()) {}
+
+const PageBytes& PageWorkspace::read(uint32_t page) {
+  if (auto it = pending_.find(page); it != pending_.end()) return it->second;
+  if (auto it = clean_.find(page); it != clean_.end()) return it->second;
+  if (page >= filePages_) throw Error(errc::kUnspecified, "Page " + std::to_string(page) + " lies beyond the file.");
+  auto ref = pager_.read(page);
+  PageBytes bytes{};
+  const auto src = ref->bytes();
+  if (src.size() != kPageSize) throw Error(errc::kUnspecified, "Unexpected page size.");
+  std::memcpy(bytes.data(), src.data(), kPageSize);
+  return clean_.emplace(page, bytes).first->second;
+}
+
+PageBytes& PageWorkspace::edit(uint32_t page) {
+  if (auto it = pending_.find(page); it != pending_.end()) return it->second;
+  PageBytes copy = read(page);
+  clean_.erase(page);
+  return pending_.emplace(page, copy).first->second;
+}
+
+uint32_t PageWorkspace::allocate() {
+  if (nextPage_ >= 0x7FFFFFFFu / kPageSize) {
+    throw Error(errc::kUnspecified, "The database would grow beyond 2 GB.");
+  }
+  const uint32_t page = nextPage_++;
+  pending_[page].fill(0);
+  markGlobalUsed(page);
+  return page;
+}
+
+// ---- usage maps -----------------------------------------------------------------------
+
+std::vector<uint8_t> PageWorkspace::mapRow(uint32_t ptr) {
+  PageBytes& page = edit(rowPointerPage(ptr));
+  DataPageBuilder dp(page);
+  auto row = dp.row(rowPointerRow(ptr));
+  return {row.begin(), row.end()};
+}
+
+void PageWorkspace::storeMapRow(uint32_t ptr, const std::vector<uint8_t>& row) {
+  PageBytes& page = edit(rowPointerPage(ptr));
+  DataPageBuilder dp(page);
+  auto old = dp.row(rowPointerRow(ptr));
+  if (old.size() == row.size()) {
+    std::memcpy(old.data(), row.data(), row.size());
+  } else {
+    dp.replace(rowPointerRow(ptr), row);
+  }
+}
+
+void PageWorkspace::setReferenceBit(std::span<uint8_t> row, uint32_t page, bool value, bool freshPagesAreSet) {
+  const uint32_t slot = page / kPagesPerBitmapPage;
+  if (slot >= kReferenceSlots) throw Error(errc::kUnspecified, "A usage map cannot reach page " + std::to_string(page) + ".");
+  uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+  if (mapPage == 0) {
+    // A new bitmap page. Its own global-map bit is cleared after the slot is in place, so
+    // the global map, which may be the very map being extended, never recurses endlessly.
+    mapPage = nextPage_++;
+    PageBytes& fresh = pending_[mapPage];
+    fresh = buildUsageBitmapPage();
+    if (freshPagesAreSet) std::fill(fresh.begin() + 4, fresh.end(), 0xFF);
+    le::put32(row, 1 + 4 * slot, mapPage);
+    if (freshPagesAreSet) {
+      setReferenceBit(row, mapPage, false, true);  // this map is the global one
+    } else {
+      markGlobalUsed(mapPage);
+    }
+  }
+  PageBytes& bm = edit(mapPage);
+  if (bm[0] != page_type::kUsageMap) throw Error(errc::kUnspecified, "A usage map points at a page that is not a map page.");
+  const uint32_t bit = page % kPagesPerBitmapPage;
+  uint8_t& byte = bm[4 + bit / 8];
+  const auto mask = static_cast<uint8_t>(1u << (bit % 8));
+  byte = value ? (byte | mask) : (byte & ~mask);
+}
+
+void PageWorkspace::setUsage(uint32_t ptr, uint32_t page, bool present) {
+  auto row = mapRow(ptr);
+  if (row.empty()) throw Error(errc::kUnspecified, "Empty usage map row.");
+  if (row[0] == usage_map_type::kReference) {
+    setReferenceBit(row, page, present, false);
+    storeMapRow(ptr, row);
+    return;
+  }
+  if (row[0] != usage_map_type::kInline) throw Error(errc::kUnspecified, "Unknown usage map kind.");
+  if (setInlineUsageBit(row, page, present)) {
+    storeMapRow(ptr, row);
+    return;
+  }
+  if (!present) return;  // outside the window: not set anyway
+  // Move the window when every marked page still fits it; otherwise become a reference map.
+  auto pages = inlineUsagePages(row);
+  pages.push_back(page);
+  const uint32_t lo = *std::min_element(pages.begin(), pages.end()) & ~7u;
+  const uint32_t hi = *std::max_element(pages.begin(), pages.end());
+  const size_t bitmapBytes = row.size() - 5;
+  if (hi - lo < bitmapBytes * 8) {
+    storeMapRow(ptr, buildInlineUsageMap(lo, bitmapBytes, pages));
+    return;
+  }
+  auto ref = buildReferenceUsageMap();
+  for (uint32_t p : pages) setReferenceBit(ref, p, true, false);
+  storeMapRow(ptr, ref);
+}
+
+bool PageWorkspace::hasUsage(uint32_t ptr, uint32_t page) {
+  auto row = mapRow(ptr);
+  if (row[0] == usage_map_type::kInline) return inlineUsageBit(row, page).value_or(false);
+  const uint32_t slot = page / kPagesPerBitmapPage;
+  if (slot >= kReferenceSlots) return false;
+  const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+  if (mapPage == 0) return false;
+  const PageBytes& bm = read(mapPage);
+  const uint32_t bit = page % kPagesPerBitmapPage;
+  return (bm[4 + bit / 8] >> (bit % 8)) & 1;
+}
+
+void PageWorkspace::markGlobalUsed(uint32_t page) {
+  // The global map (page 1, row 0) has the inverted sense: a set bit is a free page.
+  auto row = mapRow(rowPointer(kGlobalMapPage, 0));
+  if (row[0] == usage_map_type::kReference) {
+    setReferenceBit(row, page, false, true);
+    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    return;
+  }
+  if (setInlineUsageBit(row, page, false)) {
+    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    return;
+  }
+  growGlobalMap(std::move(row), page);
+}
+
+void PageWorkspace::growGlobalMap(std::vector<uint8_t> row, uint32_t page) {
+  const uint32_t start = le::get32(row, 1);
+  if (page < start) throw Error(errc::kUnspecified, "The global usage map does not cover page " + std::to_string(page) + ".");
+  const size_t needed = (page - start) / 8 + 1;
+  const size_t grown = (needed + kGlobalGrowStep - 1) / kGlobalGrowStep * kGlobalGrowStep;
+  const size_t extra = grown - (row.size() - 5);
+  DataPageBuilder dp(edit(kGlobalMapPage));
+  if (start == 0 && extra + 2 <= dp.freeSpace()) {
+    row.resize(5 + grown, 0xFF);  // pages beyond the old end are free
+    setInlineUsageBit(row, page, false);
+    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    return;
+  }
+  // The page cannot hold a longer bitmap: switch to bitmap pages, keeping every page we
+  // have (and the ones the switch itself allocates) marked as used.
+  const uint32_t usedBefore = page;
+  auto ref = buildReferenceUsageMap();
+  storeMapRow(rowPointer(kGlobalMapPage, 0), ref);
+  for (uint32_t p = 0; p <= usedBefore; ++p) {
+    auto cur = mapRow(rowPointer(kGlobalMapPage, 0));
+    setReferenceBit(cur, p, false, true);
+    storeMapRow(rowPointer(kGlobalMapPage, 0), cur);
+  }
+}
+
+// ---- flushing ---------------------------------------------------------------------------
+
+void PageWorkspace::flush(bool sync) {
+  if (pending_.empty()) {
+    if (sync) pager_.sync();
+    return;
+  }
+  std::vector<std::pair<int, uint32_t>> order;
+  order.reserve(pending_.size());
+  for (const auto& [n, bytes] : pending_) order.emplace_back(flushRank(bytes, n >= filePages_), n);
+  std::sort(order.begin(), order.end());
+  for (const auto& [rank, n] : order) pager_.write(n, pending_.at(n));
+  if (sync) pager_.sync();
+  filePages_ = nextPage_;
+  if (clean_.size() > kCleanCacheLimit) clean_.clear();
+  for (auto& [n, bytes] : pending_) {
+    if (clean_.size() < kCleanCacheLimit) clean_.emplace(n, bytes);
+  }
+  pending_.clear();
+}
+
+}  // namespace jet

@@ -1,0 +1,55 @@
+// The writer's view of the file: pages being changed, pages being added, and the order in
+// which they reach the file.
+//
+// Flush order keeps the file valid if the process dies between two page writes: first the
+// new pages (in ascending order, so the file only ever grows by whole pages), then changed
+// long-value and data pages, then index pages, then usage maps (page 1 and the map pages),
+// and the table definitions last. Nothing points at a page before the page is on disk.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/page_format.h"
+
+namespace jet {
+
+class Pager;
+
+class PageWorkspace {
+ public:
+  explicit PageWorkspace(Pager& pager);
+
+  // The page's current bytes (pending changes included).
+  const PageBytes& read(uint32_t page);
+  // The page's bytes for changing; it is written at the next flush.
+  PageBytes& edit(uint32_t page);
+  // Appends a zeroed page, marks it used in the global map and returns its number.
+  uint32_t allocate();
+  uint32_t pageCount() const { return nextPage_; }
+
+  // Sets or clears `page` in the usage map at `mapRowPointer` (an owned- or free-pages map,
+  // not the global map). Inline maps move their window or become reference maps as needed.
+  void setUsage(uint32_t mapRowPointer, uint32_t page, bool present);
+  bool hasUsage(uint32_t mapRowPointer, uint32_t page);
+
+  // Writes every pending page in the safe order; `sync` also pushes them to the device.
+  void flush(bool sync);
+  size_t pendingPages() const { return pending_.size(); }
+
+ private:
+  void markGlobalUsed(uint32_t page);
+  void growGlobalMap(std::vector<uint8_t> row, uint32_t page);
+  void setReferenceBit(std::span<uint8_t> row, uint32_t page, bool value, bool freshPagesAreSet);
+  std::vector<uint8_t> mapRow(uint32_t mapRowPointer);
+  void storeMapRow(uint32_t mapRowPointer, const std::vector<uint8_t>& row);
+
+  Pager& pager_;
+  uint32_t filePages_;  // pages already in the file
+  uint32_t nextPage_;
+  std::unordered_map<uint32_t, PageBytes> pending_;
+  std::unordered_map<uint32_t, PageBytes> clean_;  // read-through cache of unchanged pages
+};
+
+}  // namespace jet
