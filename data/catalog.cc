@@ -240,11 +240,11 @@ void Tables::append(const Table& table) {
     if (const Value* nl = property(s, u"Nullable"); nl && nl->is<bool>()) n.required = !nl->get<bool>();
     columns.push_back(std::move(n));
   }
-  jet::Database& db = writableDatabase(cn);
-  if (db.findTable(t.name)) {
+  jet::DatabaseWriter& writer = writerOf(cn);
+  if (cn.database().findTable(t.name)) {
     fail(errc::kUnspecified, "The table '" + toUtf8(t.name) + "' already exists.");
   }
-  createTable(db, t.name, columns);
+  createTable(writer, t.name, columns);
   t.appended = true;
   for (Column& c : t.columns) c.state()->appended = true;
 }

@@ -10,6 +10,7 @@
 #include "jet/sql/parser.h"
 #include "data/text.h"
 #include "jet/database.h"
+#include "jet/database_writer.h"
 #include "jet/sql/executor.h"
 
 namespace data {
@@ -19,6 +20,7 @@ struct Connection::Impl {
   int cursorLocation = adUseServer;
   std::optional<ConnectionString> parsed;  // of the open connection
   std::optional<jet::Database> db;
+  std::unique_ptr<jet::DatabaseWriter> writer;  // declared after db: released before it
 };
 
 Connection::Connection() : impl_(std::make_shared<Impl>()) {}
@@ -67,14 +69,16 @@ void Connection::execute(std::u16string_view statement) {
   jet::Database& db = database();
   jet::sql::Statement parsed = jet::sql::parse(statement);
   if (std::holds_alternative<jet::sql::SelectStatement>(parsed)) {
-    jet::sql::execute(db, parsed);
+    jet::sql::execute(db, nullptr, parsed);
   } else {
-    jet::sql::execute(writableDatabase(*this), parsed);
+    jet::DatabaseWriter& writer = writerOf(*this);
+    jet::sql::execute(*impl_->db, &writer, parsed);
   }
 }
 
 void Connection::close() {
   if (!impl_->db) fail(errc::kObjectClosed, "The connection is already closed.");
+  impl_->writer.reset();
   impl_->db.reset();
   impl_->parsed.reset();
 }
@@ -88,23 +92,27 @@ jet::Database& Connection::database() const {
   return *impl_->db;
 }
 
-jet::Database& writableDatabase(const Connection& connection) {
+jet::DatabaseWriter& writerOf(const Connection& connection) {
   Connection::Impl& impl = *connection.impl_;
   jet::Database& db = connection.database();
-  if (db.writable()) return db;
+  if (impl.writer) return *impl.writer;
   if (!impl.parsed->writable) {
     fail(errc::kUnspecified, "The database was opened read-only (Mode=Read) and cannot be changed.");
   }
-  std::filesystem::path path = db.path();
-  impl.db.reset();  // the shared lock goes before the exclusive one is taken
-  try {
-    impl.db = jet::Database::open(path, impl.parsed->password.value_or(u""), true);
-  } catch (...) {
-    // Stay usable for reading when the file cannot be written.
-    impl.db = jet::Database::open(path, impl.parsed->password.value_or(u""), false);
-    throw;
+  if (!db.writable()) {
+    std::filesystem::path path = db.path();
+    const std::u16string password = impl.parsed->password.value_or(u"");
+    impl.db.reset();  // the shared lock goes before the exclusive one is taken
+    try {
+      impl.db = jet::Database::open(path, password, true);
+    } catch (...) {
+      // Stay usable for reading when the file cannot be written.
+      impl.db = jet::Database::open(path, password, false);
+      throw;
+    }
   }
-  return *impl.db;
+  impl.writer = std::make_unique<jet::DatabaseWriter>(*impl.db);
+  return *impl.writer;
 }
 
 }  // namespace data

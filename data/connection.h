@@ -13,6 +13,7 @@
 
 namespace jet {
 class Database;
+class DatabaseWriter;
 }
 
 namespace data {
@@ -47,12 +48,12 @@ class Connection {
   struct Impl;
 
  private:
-  friend jet::Database& writableDatabase(const Connection& connection);
+  friend jet::DatabaseWriter& writerOf(const Connection& connection);
   std::shared_ptr<Impl> impl_;
 };
 
-// The connection's database, reopened for writing when it was opened read-only; fails when
-// its Mode is read-only or the file cannot be written.
-jet::Database& writableDatabase(const Connection& connection);
+// The writer on the connection's database, which is reopened for writing first when it was
+// opened read-only; fails when its Mode is read-only or the file cannot be written.
+jet::DatabaseWriter& writerOf(const Connection& connection);
 
 }  // namespace data

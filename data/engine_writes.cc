@@ -1,19 +1,51 @@
 #include "data/engine_writes.h"
 
 #include "data/error.h"
+#include "data/text.h"
+#include "jet/database_create.h"
 
 namespace data {
 
-void createDatabaseFile(const std::filesystem::path&, std::u16string_view) {
-  fail(errc::kNotSupported, "Creating database files is not available yet in this build.");
+void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password) {
+  if (password.size() > 20) {
+    fail(errc::kUnspecified, "A database password has at most 20 characters.");
+  }
+  jet::CreateOptions options;
+  options.password = std::u16string(password);
+  jet::createDatabase(path, options);
 }
 
-void createTable(jet::Database&, std::u16string_view, const std::vector<NewColumn>&) {
-  fail(errc::kNotSupported, "Creating tables is not available yet in this build.");
+void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
+                 const std::vector<NewColumn>& columns) {
+  jet::TableSpec spec;
+  spec.name = std::u16string(name);
+  for (const NewColumn& c : columns) {
+    jet::ColumnSpec s;
+    s.name = c.name;
+    s.type = c.type;
+    if (c.type == jet::ColumnType::Text) {
+      if (c.size > 255) {
+        fail(errc::kBadArguments, "The text column '" + toUtf8(c.name) +
+                                      "' is longer than 255 characters; use a memo.");
+      }
+      s.textLength = static_cast<uint16_t>(c.size > 0 ? c.size : 255);
+    }
+    s.autoIncrement = c.autoIncrement;
+    s.required = c.required;
+    s.compressedUnicode = c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Memo;
+    s.description = c.description;
+    spec.columns.push_back(std::move(s));
+  }
+  writer.createTable(spec);
 }
 
-void storeRow(jet::Database&, std::u16string_view, const std::vector<std::pair<size_t, jet::Value>>&) {
-  fail(errc::kNotSupported, "Adding rows is not available yet in this build.");
+int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
+                 const std::vector<std::pair<size_t, jet::Value>>& values) {
+  std::vector<jet::Value> row(writer.tableDef(table).columns.size());
+  for (const auto& [position, value] : values) {
+    if (position < row.size()) row[position] = value;
+  }
+  return writer.insertRow(table, row);
 }
 
 }  // namespace data

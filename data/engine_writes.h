@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "jet/database.h"
+#include "jet/database_writer.h"
 #include "jet/value.h"
 
 namespace data {
@@ -25,10 +25,12 @@ struct NewColumn {
 
 // A new, empty Jet 4.0 file; fails when the path exists.
 void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password);
-void createTable(jet::Database& db, std::u16string_view name, const std::vector<NewColumn>& columns);
+void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
+                 const std::vector<NewColumn>& columns);
 // `values` pairs positions in the table's current definition with the values to store;
-// columns not given are Null, except a counter column, which the engine numbers.
-void storeRow(jet::Database& db, std::u16string_view table,
-              const std::vector<std::pair<size_t, jet::Value>>& values);
+// columns not given are Null, and a counter column given no value is numbered by the
+// engine. Returns the counter's value, or 0 when the table has none.
+int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
+                 const std::vector<std::pair<size_t, jet::Value>>& values);
 
 }  // namespace data

@@ -199,7 +199,13 @@ void Recordset::updateBatch(int affectRecords) {
     count = s.position - s.firstPending() + 1;
   }
   if (count == 0) return;
-  jet::Database& db = writableDatabase(*s.openConnection);
+  jet::DatabaseWriter* writer = nullptr;
+  try {
+    writer = &writerOf(*s.openConnection);
+  } catch (...) {
+    s.pending.erase(s.pending.begin());  // refused like a row the file cannot take
+    throw;
+  }
   for (; count > 0; --count) {
     std::vector<Value>& row = s.pending.front();
     std::vector<std::pair<size_t, Value>> values;
@@ -207,7 +213,10 @@ void Recordset::updateBatch(int affectRecords) {
       if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, row[f]);
     }
     try {
-      storeRow(db, s.baseTable, values);
+      int32_t counter = storeRow(*writer, s.baseTable, values);
+      for (size_t f = 0; f < s.fields.size(); ++f) {
+        if (s.fields[f].autoIncrement && counter != 0) row[f] = Value(counter);
+      }
     } catch (...) {
       // A row the file refuses is dropped rather than kept pending, so that it does not make
       // every later UpdateBatch fail and take the rows after it along.

@@ -12,14 +12,19 @@ std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement) {
                                   "as a record set.");
 }
 
-size_t execute(Database& db, std::u16string_view statement) { return execute(db, parse(statement)); }
+size_t execute(Database& db, DatabaseWriter* writer, std::u16string_view statement) {
+  return execute(db, writer, parse(statement));
+}
 
-size_t execute(Database& db, const Statement& s) {
+size_t execute(Database& db, DatabaseWriter* writer, const Statement& s) {
   if (auto* select = std::get_if<SelectStatement>(&s)) {
     runSelect(db, *select);
     return 0;
   }
-  throw Error(errc::kUnspecified, "DELETE and ALTER TABLE are not available yet.");
+  if (!writer) throw Error(errc::kUnspecified, "The database is open read-only and cannot be changed.");
+  if (auto* del = std::get_if<DeleteStatement>(&s)) return runDelete(db, *writer, *del);
+  runAddColumn(db, *writer, std::get<AddColumnStatement>(s));
+  return 0;
 }
 
 }  // namespace jet::sql

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "jet/database.h"
+#include "jet/database_writer.h"
 #include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
 
@@ -21,8 +22,12 @@ std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement);
 std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select);
 
 // Any statement; a SELECT runs and its rows are dropped. Returns the number of rows
-// affected (0 for ALTER TABLE and SELECT).
-size_t execute(Database& db, std::u16string_view statement);
-size_t execute(Database& db, const Statement& statement);
+// affected (0 for ALTER TABLE and SELECT). DELETE and ALTER TABLE write through `writer`,
+// which must be on `db` (errc::kUnspecified when there is none: the file is read-only).
+size_t execute(Database& db, DatabaseWriter* writer, std::u16string_view statement);
+size_t execute(Database& db, DatabaseWriter* writer, const Statement& statement);
+
+size_t runDelete(Database& db, DatabaseWriter& writer, const DeleteStatement& del);
+void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement& add);
 
 }  // namespace jet::sql

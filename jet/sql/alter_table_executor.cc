@@ -1,0 +1,43 @@
+// ALTER TABLE ... ADD COLUMN: the new column goes at the end; stored rows read it as Null.
+#include "jet/database_writer.h"
+#include "jet/error.h"
+#include "jet/sql/executor.h"
+
+namespace jet::sql {
+namespace {
+
+std::string narrow(std::u16string_view s) {
+  std::string out;
+  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+}  // namespace
+
+void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement& add) {
+  std::shared_ptr<const TableDef> def = db.tableDef(add.table);
+  // Jet's names are case-blind: "type" is taken when "Type" exists.
+  if (auto existing = def->findColumn(add.column)) {
+    throw Error(errc::kUnspecified, "Field '" + narrow(add.column) + "' already exists in table '" +
+                                        narrow(def->name) + "' (as '" +
+                                        narrow(def->columns[*existing].name) + "').");
+  }
+  if (add.type.autoIncrement) {
+    for (const ColumnDef& c : def->columns) {
+      if (c.isAutoNumber()) {
+        throw Error(errc::kUnspecified, "The table '" + narrow(def->name) +
+                                            "' already has a counter column.");
+      }
+    }
+  }
+  ColumnSpec spec;
+  spec.name = add.column;
+  spec.type = add.type.type;
+  spec.textLength = add.type.type == ColumnType::Text ? add.type.size : 255;
+  spec.autoIncrement = add.type.autoIncrement;
+  spec.required = add.notNull;
+  spec.compressedUnicode = add.type.type == ColumnType::Text || add.type.type == ColumnType::Memo;
+  writer.addColumn(def->name, spec);
+}
+
+}  // namespace jet::sql

@@ -1,0 +1,247 @@
+// Creating, filling, emptying and upgrading a certificate file through the data layer, with
+// the files checked by independent readers (mdb-schema, mdb-export).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "data/text.h"
+#include "tests/data/data_test_support.h"
+#include "tests/support/oracle.h"
+
+namespace {
+
+using namespace datatest;
+
+const std::u16string kProvider = u"Provider=Microsoft.Jet.OLEDB.4.0;";
+
+struct CertColumn {
+  const char16_t* name;
+  int type;
+};
+constexpr CertColumn kCertColumns[] = {
+    {u"LName", data::adVarWChar},    {u"FName", data::adVarWChar},
+    {u"Course", data::adVarWChar},   {u"Date", data::adDate},
+    {u"Location", data::adVarWChar}, {u"Email", data::adVarWChar},
+    {u"Expiration", data::adDate},   {u"LicenseNo", data::adVarWChar},
+    {u"Office", data::adVarWChar},   {u"Licensee", data::adVarWChar},
+    {u"Type", data::adVarChar},
+};
+
+// The certificate file as the system creates it, optionally without its last column.
+void createCertificateFile(const std::filesystem::path& file, bool withType = true) {
+  {
+    data::Catalog catalog;
+    catalog.create(kProvider + u"Data Source=" + file.u16string() + u";Jet OLEDB:Engine Type=5;");
+  }
+  data::Catalog catalog;
+  catalog.setActiveConnection(kProvider + u"Data Source =" + file.u16string());
+  data::Table table;
+  table.setName(u"Tarvo_Certs");
+  data::Column recId;
+  recId.setParentCatalog(catalog);
+  recId.setType(data::adInteger);
+  recId.setName(u"RecID");
+  recId.properties().item(u"Autoincrement").setValue(true);
+  recId.properties().item(u"Description").setValue(std::u16string(u"Autoincrement Record ID"));
+  table.columns().append(recId);
+  for (const CertColumn& c : kCertColumns) {
+    if (!withType && std::u16string_view(c.name) == u"Type") continue;
+    table.columns().append(c.name, c.type);
+  }
+  table.columns().item(u"Email").setAttributes(data::adColNullable);
+  catalog.tables().append(table);
+}
+
+data::Connection openFile(const std::filesystem::path& file, const char16_t* mode = u"Read|Write") {
+  data::Connection cn;
+  cn.setCursorLocation(data::adUseClient);
+  cn.setConnectionString(kProvider + u"Data Source=" + file.u16string() +
+                         u";Jet OLEDB:Database Password=" + kPassword + u";Mode=" + mode);
+  cn.open(u"", u"", u"", -1);
+  return cn;
+}
+
+data::Recordset openCerts(const data::Connection& cn) {
+  data::Command cmd;
+  cmd.setActiveConnection(cn);
+  cmd.setCommandText(u"SELECT * FROM Tarvo_Certs");
+  cmd.setCommandType(data::adCmdText);
+  data::Recordset rs;
+  rs.setCursorType(data::adOpenStatic);
+  rs.setCursorLocation(data::adUseClient);
+  rs.setLockType(data::adLockOptimistic);
+  rs.setActiveConnection(cn);
+  rs.open(cmd);
+  return rs;
+}
+
+std::string fileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(WritePathTest, NewCertificateFileHasTheTableOthersRead) {
+  testsupport::TempDir dir;
+  const auto file = dir / "L-918113.mdb";
+  createCertificateFile(file);
+  auto schema = testsupport::mdbSchema(file);
+  ASSERT_EQ(schema.size(), 1u);
+  EXPECT_EQ(schema[0].name, "Tarvo_Certs");
+  ASSERT_EQ(schema[0].columns.size(), 12u);
+  EXPECT_EQ(schema[0].columns[0].name, "RecID");
+  EXPECT_EQ(schema[0].columns[0].type, "Long Integer");
+  for (size_t i = 0; i < std::size(kCertColumns); ++i) {
+    const auto& col = schema[0].columns[i + 1];
+    EXPECT_EQ(col.name, data::toUtf8(kCertColumns[i].name));
+    EXPECT_EQ(col.type, kCertColumns[i].type == data::adDate ? "DateTime" : "Text (255)");
+  }
+  // The file is complete: a second create at the path is refused.
+  data::Catalog again;
+  EXPECT_NE(errorOf([&] {
+              again.create(kProvider + u"Data Source=" + file.u16string() + u";Jet OLEDB:Engine Type=5;");
+            }),
+            0);
+  EXPECT_EQ(errorOf([&] {
+              again.create(kProvider + u"Data Source=" + (dir / "old.mdb").u16string() +
+                           u";Jet OLEDB:Engine Type=4;");
+            }),
+            data::errc::kNotSupported);
+}
+
+TEST(WritePathTest, AddedRowsAreStoredNumberedAndVisibleToANewRecordset) {
+  testsupport::TempDir dir;
+  const auto file = dir / "L-1.mdb";
+  createCertificateFile(file);
+  data::Connection cn = openFile(file);
+  data::Recordset rs = openCerts(cn);
+  EXPECT_EQ(rs.recordCount(), 0);
+  for (int i = 0; i < 3; ++i) {
+    rs.addNew();
+    rs.field(u"LName").setValue(std::u16string(u"  Jackson ") + char16_t(u'0' + i));
+    rs.field(u"Date").setValue(data::DateTime{42364.35 + i});
+    rs.field(u"Email").setValue(data::Value());
+    rs.field(u"Office").setValue(std::u16string());
+    rs.field(u"Type").setValue(std::u16string(u"Q"));
+    rs.updateBatch(data::adAffectAll);
+  }
+  EXPECT_EQ(rs.recordCount(), 3);
+  // A value the column refuses fails the write, not the row.
+  rs.addNew();
+  EXPECT_EQ(errorOf([&] { rs.field(u"Course").setValue(std::u16string(300, u'c')); }),
+            data::errc::kIntegrityViolation);
+  EXPECT_EQ(errorOf([&] { rs.field(u"RecID").setValue(int32_t{7}); }), data::errc::kIntegrityViolation);
+  rs.field(u"Type").setValue(std::u16string(u"T"));
+  rs.updateBatch(data::adAffectAll);
+
+  data::Recordset fresh = openCerts(cn);
+  ASSERT_EQ(fresh.recordCount(), 4);
+  std::set<int32_t> ids;
+  for (int i = 0; i < 4; ++i, fresh.moveNext()) {
+    ids.insert(fresh.field(u"RecID").value().get<int32_t>());
+    if (i == 3) {
+      EXPECT_TRUE(fresh.field(u"Course").value().isNull());
+      continue;
+    }
+    EXPECT_EQ(fresh.field(u"LName").value(), data::Value(std::u16string(u"  Jackson ") + char16_t(u'0' + i)));
+    EXPECT_EQ(fresh.field(u"Date").value(), data::Value(data::DateTime{42364.35 + i}));
+    EXPECT_TRUE(fresh.field(u"Email").value().isNull());
+    EXPECT_EQ(fresh.field(u"Office").value(), data::Value(std::u16string()));
+  }
+  EXPECT_EQ(ids.size(), 4u);
+  EXPECT_TRUE(fresh.eof());
+
+  // Another reader sees the same rows.
+  rs.close();
+  fresh.close();
+  cn.close();
+  auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
+  ASSERT_EQ(csv.rows.size(), 4u);
+  EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("Q"));
+}
+
+TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
+  testsupport::TempDir dir;
+  const auto file = dir / "old.mdb";
+  createCertificateFile(file, /*withType=*/false);
+  data::Connection cn = openFile(file);
+  {
+    data::Recordset rs = openCerts(cn);
+    for (int i = 0; i < 5; ++i) {
+      rs.addNew();
+      rs.field(u"Course").setValue(std::u16string(u"Course"));
+      rs.updateBatch();
+    }
+    EXPECT_EQ(errorOf([&] { rs.field(u"Type"); }), data::errc::kItemNotFound);
+  }
+  cn.execute(u"DELETE * FROM Tarvo_Certs WHERE Course = 'nothing'");
+  EXPECT_EQ(openCerts(cn).recordCount(), 5);
+  cn.execute(u"DELETE * FROM Tarvo_Certs");
+  EXPECT_EQ(openCerts(cn).recordCount(), 0);
+  cn.execute(u"DELETE FROM Tarvo_Certs");
+
+  cn.execute(u"ALTER TABLE Tarvo_Certs ADD COLUMN Type String");
+  data::Recordset rs = openCerts(cn);
+  ASSERT_EQ(rs.fields().count(), 12);
+  EXPECT_EQ(rs.fields().item(11).name(), u"Type");
+  EXPECT_EQ(rs.fields().item(11).definedSize(), 255);
+  // Names are case-blind: the column cannot be added twice.
+  EXPECT_EQ(errorOf([&] { cn.execute(u"ALTER TABLE Tarvo_Certs ADD COLUMN type String"); }),
+            data::errc::kUnspecified);
+  EXPECT_EQ(errorOf([&] { cn.execute(u"ALTER TABLE Nowhere ADD COLUMN Type String"); }),
+            data::errc::kTableNotFound);
+  EXPECT_EQ(errorOf([&] { cn.execute(u"DELETE * FROM Nowhere"); }), data::errc::kTableNotFound);
+  EXPECT_EQ(errorOf([&] { cn.execute(u"DELETE * FROM Tarvo_Certs WHERE Date = 'x'"); }),
+            data::errc::kTypeMismatch);
+  rs.addNew();
+  rs.field(u"Type").setValue(std::u16string(u"T"));
+  rs.updateBatch();
+  rs.close();
+  cn.close();
+  auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
+  ASSERT_EQ(csv.rows.size(), 1u);
+  EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("T"));
+}
+
+TEST(WritePathTest, ReadingNeverWritesAndReadModeRefusesChanges) {
+  testsupport::TempDir dir;
+  const auto source = dir / "tarvo_copy.mdb";
+  std::filesystem::copy_file(generated("tarvo_sample.mdb"), source);
+  const std::string before = fileBytes(source);
+  {
+    data::Connection cn = openFile(source);
+    data::Recordset rs;
+    rs.open(u"SELECT * FROM Roster INNER JOIN Control ON Roster.License = Control.License_Nbr", cn);
+    EXPECT_GT(rs.recordCount(), 0);
+  }
+  EXPECT_EQ(fileBytes(source), before);
+
+  const auto cert = dir / "cert.mdb";
+  createCertificateFile(cert);
+  data::Connection readOnly = openFile(cert, u"Read");
+  EXPECT_EQ(errorOf([&] { readOnly.execute(u"DELETE * FROM Tarvo_Certs"); }), data::errc::kUnspecified);
+  data::Recordset rs = openCerts(readOnly);
+  rs.addNew();
+  EXPECT_EQ(errorOf([&] { rs.updateBatch(); }), data::errc::kUnspecified);
+  // The refused row is dropped, not left to fail every later save.
+  EXPECT_EQ(rs.recordCount(), 0);
+}
+
+TEST(WritePathTest, CertificateFileWithoutTypeFromAnEarlierVersion) {
+  testsupport::TempDir dir;
+  const auto file = dir / "cert_without_type.mdb";
+  std::filesystem::copy_file(generated("cert_without_type.mdb"), file);
+  data::Connection cn = openFile(file);
+  const int rows = openCerts(cn).recordCount();
+  cn.execute(u"ALTER TABLE Tarvo_Certs ADD COLUMN Type String");
+  data::Recordset rs = openCerts(cn);
+  EXPECT_EQ(rs.recordCount(), rows);
+  EXPECT_EQ(rs.fields().item(rs.fields().count() - 1).name(), u"Type");
+  while (!rs.eof()) {
+    EXPECT_TRUE(rs.field(u"Type").value().isNull());
+    rs.moveNext();
+  }
+}
+
+}  // namespace
