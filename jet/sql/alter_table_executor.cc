@@ -1,31 +1,22 @@
 // ALTER TABLE ... ADD COLUMN: the new column goes at the end; stored rows read it as Null.
 #include "jet/database_writer.h"
 #include "jet/error.h"
+#include "jet/sql/message_text.h"
 #include "jet/sql/executor.h"
 
 namespace jet::sql {
-namespace {
-
-std::string narrow(std::u16string_view s) {
-  std::string out;
-  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
-
-}  // namespace
-
 void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement& add) {
   std::shared_ptr<const TableDef> def = db.tableDef(add.table);
   // Jet's names are case-blind: "type" is taken when "Type" exists.
   if (auto existing = def->findColumn(add.column)) {
-    throw Error(errc::kUnspecified, "Field '" + narrow(add.column) + "' already exists in table '" +
-                                        narrow(def->name) + "' (as '" +
-                                        narrow(def->columns[*existing].name) + "').");
+    throw Error(errc::kUnspecified, "Field '" + messageText(add.column) + "' already exists in table '" +
+                                        messageText(def->name) + "' (as '" +
+                                        messageText(def->columns[*existing].name) + "').");
   }
   if (add.type.autoIncrement) {
     for (const ColumnDef& c : def->columns) {
       if (c.isAutoNumber()) {
-        throw Error(errc::kUnspecified, "The table '" + narrow(def->name) +
+        throw Error(errc::kUnspecified, "The table '" + messageText(def->name) +
                                             "' already has a counter column.");
       }
     }

@@ -4,20 +4,15 @@
 #include <set>
 
 #include "jet/error.h"
+#include "jet/sql/message_text.h"
 #include "jet/sql/collation.h"
 #include "jet/sql/compare.h"
 
 namespace jet::sql {
 namespace {
 
-std::string narrow(std::u16string_view s) {
-  std::string out;
-  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
-
 std::string shown(const ColumnName& c) {
-  return narrow(c.table.empty() ? c.column : c.table + u"." + c.column);
+  return messageText(c.table.empty() ? c.column : c.table + u"." + c.column);
 }
 
 class Binder {
@@ -29,7 +24,7 @@ class Binder {
     for (const SlotPlan& s : plan_.slots) {
       if (equalsIgnoringCase(s.name, name)) {
         throw Error(errc::kSyntaxError, "Syntax error in the SQL statement: the table '" +
-                                            narrow(name) +
+                                            messageText(name) +
                                             "' appears twice in FROM; give one an alias.");
       }
     }
@@ -169,11 +164,11 @@ class Binder {
     const ColumnDef& y = columnDef(b);
     if (!joinable(x.type) || !joinable(y.type)) {
       throw Error(errc::kTypeMismatch, "Cannot join on Memo, OLE or binary columns ('" +
-                                           narrow(x.name) + "', '" + narrow(y.name) + "').");
+                                           messageText(x.name) + "', '" + messageText(y.name) + "').");
     }
     if (classOf(x.type) != classOf(y.type)) {
-      throw Error(errc::kTypeMismatch, "Type mismatch in JOIN expression: '" + narrow(x.name) +
-                                           "' and '" + narrow(y.name) +
+      throw Error(errc::kTypeMismatch, "Type mismatch in JOIN expression: '" + messageText(x.name) +
+                                           "' and '" + messageText(y.name) +
                                            "' cannot be compared.");
     }
   }
@@ -212,7 +207,7 @@ class Binder {
         }
       }
       if (!anyTable) {
-        throw Error(kUnknownName, "'" + narrow(item.column.table) +
+        throw Error(kUnknownName, "'" + messageText(item.column.table) +
                                       ".*' names no table of the FROM clause.");
       }
     }

@@ -1,16 +1,11 @@
 #include "jet/sql/token_stream.h"
 
 #include "jet/error.h"
+#include "jet/sql/message_text.h"
 #include "jet/sql/collation.h"
 
 namespace jet::sql {
 namespace {
-
-std::string narrow(std::u16string_view s) {
-  std::string out;
-  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 constexpr std::u16string_view kReserved[] = {
     u"SELECT", u"FROM",   u"WHERE",  u"INNER",  u"JOIN",   u"ON",     u"AND",    u"OR",
@@ -33,10 +28,10 @@ bool isReservedWord(std::u16string_view word) {
 std::string describe(const Token& t) {
   switch (t.kind) {
     case TokenKind::End: return "the end of the statement";
-    case TokenKind::Bracketed: return "'[" + narrow(t.text) + "]'";
-    case TokenKind::String: return "the text '" + narrow(t.text) + "'";
-    case TokenKind::Date: return "the date #" + narrow(t.text) + "#";
-    default: return "'" + narrow(t.text) + "'";
+    case TokenKind::Bracketed: return "'[" + messageText(t.text) + "]'";
+    case TokenKind::String: return "the text '" + messageText(t.text) + "'";
+    case TokenKind::Date: return "the date #" + messageText(t.text) + "#";
+    default: return "'" + messageText(t.text) + "'";
   }
 }
 
@@ -64,11 +59,11 @@ bool TokenStream::acceptSymbol(std::u16string_view symbol) {
 }
 
 void TokenStream::expectWord(std::u16string_view keyword) {
-  if (!acceptWord(keyword)) fail("expected " + narrow(keyword));
+  if (!acceptWord(keyword)) fail("expected " + messageText(keyword));
 }
 
 void TokenStream::expectSymbol(std::u16string_view symbol) {
-  if (!acceptSymbol(symbol)) fail("expected '" + narrow(symbol) + "'");
+  if (!acceptSymbol(symbol)) fail("expected '" + messageText(symbol) + "'");
 }
 
 bool TokenStream::peekIsName() const {
