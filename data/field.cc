@@ -8,26 +8,28 @@
 namespace data {
 
 const std::u16string& Field::name() const {
-  rs_->requireOpen();
+  rs_->requireField(generation_);
   return rs_->fields[index_].name;
 }
 
 int Field::type() const {
-  rs_->requireOpen();
+  rs_->requireField(generation_);
   return rs_->fields[index_].adoType;
 }
 
 int Field::definedSize() const {
-  rs_->requireOpen();
+  rs_->requireField(generation_);
   return rs_->fields[index_].size;
 }
 
 Value Field::value() const {
+  rs_->requireField(generation_);
   rs_->requireCurrentRow();
   return rs_->valueAt(rs_->position, static_cast<size_t>(index_));
 }
 
 void Field::setValue(const Value& value) {
+  rs_->requireField(generation_);
   rs_->requireCurrentRow();
   size_t row = rs_->position;
   const FieldInfo& f = rs_->fields[index_];
@@ -53,13 +55,13 @@ Field Fields::item(int index) const {
     fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field number " +
                                   std::to_string(index) + ".");
   }
-  return Field(rs_, index);
+  return Field(rs_, index, rs_->generation);
 }
 
 Field Fields::item(std::u16string_view name) const {
   rs_->requireOpen();
   for (size_t i = 0; i < rs_->fields.size(); ++i) {
-    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) return Field(rs_, static_cast<int>(i));
+    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) return Field(rs_, static_cast<int>(i), rs_->generation);
   }
   fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field named '" +
                                 toUtf8(name) + "'.");

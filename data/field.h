@@ -4,6 +4,7 @@
 // reads or writes the recordset's current row (or the row being added) each time.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,9 +31,11 @@ class Field {
 
  private:
   friend class Fields;
-  Field(std::shared_ptr<RecordsetState> rs, int index) : rs_(std::move(rs)), index_(index) {}
+  Field(std::shared_ptr<RecordsetState> rs, int index, uint64_t generation)
+      : rs_(std::move(rs)), index_(index), generation_(generation) {}
   std::shared_ptr<RecordsetState> rs_;
   int index_;
+  uint64_t generation_;
 };
 
 class Fields {

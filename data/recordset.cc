@@ -124,6 +124,7 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.storedRows = 0;
   s.pending.clear();
   s.position = 0;
+  ++s.generation;
   s.open = true;
 }
 

@@ -47,6 +47,7 @@ struct RecordsetState {
   size_t storedRows = 0;
   std::vector<std::vector<Value>> pending;
   size_t position = 0;
+  uint64_t generation = 0;  // counts opens: a Field of an earlier open is stale
 
   size_t queryRows() const { return result ? result->rowCount() : 0; }
   size_t firstPending() const { return queryRows() + storedRows; }
@@ -60,6 +61,12 @@ struct RecordsetState {
 
   void requireOpen() const {
     if (!open) fail(errc::kObjectClosed, "Operation is not allowed when the record set is closed.");
+  }
+  void requireField(uint64_t fieldGeneration) const {
+    requireOpen();
+    if (fieldGeneration != generation) {
+      fail(errc::kObjectClosed, "The field belongs to a record set that has been closed since.");
+    }
   }
   void requireCurrentRow() const {
     requireOpen();

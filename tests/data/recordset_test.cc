@@ -50,6 +50,11 @@ TEST(RecordsetTest, StaticCursorLifeCycle) {
   data::Field held = rs.fields().item(0);
   rs.close();
   EXPECT_EQ(errorOf([&] { held.value(); }), data::errc::kObjectClosed);
+  // Nor a reopening on another source with fewer fields.
+  rs.open(u"SELECT LName FROM Roster");
+  data::Field second = rs.fields().item(0);
+  EXPECT_EQ(errorOf([&] { held.name(); }), data::errc::kObjectClosed);
+  EXPECT_EQ(second.name(), u"LName");
 }
 
 TEST(RecordsetTest, EmptyResultHasItsFieldsButNoCurrentRow) {
