@@ -1,5 +1,7 @@
 #include "tools/tarvo_expected.h"
 
+#include "jet/unicode.h"
+
 #include <algorithm>
 #include <cassert>
 #include <fstream>
@@ -48,24 +50,6 @@ std::optional<CertRow> certRow(const TarvoModel& model, const Course& c, char16_
   r.office = noOffice ? model.licensee() : textCopy(p.office);
   r.type = type;
   return r;
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 std::string dateJson(const std::optional<double>& d) {
@@ -149,21 +133,7 @@ class SortedRows {
 
 }  // namespace
 
-std::string toUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
-    }
-    appendUtf8(out, cp);
-  }
-  return out;
-}
+std::string toUtf8(std::u16string_view text) { return jet::toUtf8(text); }
 
 namespace {
 

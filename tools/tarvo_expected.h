@@ -55,6 +55,7 @@ CertCounts writeExpectedJson(const TarvoModel& model, const std::string& sourceN
 std::string certRowJson(const CertRow& row);
 // JSON string literal of UTF-16 text, non-ASCII written as UTF-8.
 std::string jsonString(std::u16string_view text);
+// UTF-8 of UTF-16 text (jet::toUtf8).
 std::string toUtf8(std::u16string_view text);
 
 }  // namespace tools

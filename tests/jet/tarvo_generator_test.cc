@@ -2,13 +2,17 @@
 // deterministic, and its expected certificate rows are what the joins and the mapping give.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "tests/support/oracle.h"
+#include "jet/database.h"
+#include "jet/unicode.h"
 #include "tests/support/paths.h"
+#include "tools/tarvo_database.h"
 #include "tools/tarvo_expected.h"
 #include "tools/tarvo_model.h"
 
@@ -334,4 +338,250 @@ TEST(TarvoExpected, JsonTextEscapesAndKeepsUnicode) {
   EXPECT_EQ(parsed["Date"].asString(), "1899-12-29T18:00:00");
   EXPECT_TRUE(parsed["Expiration"].isNull());
   EXPECT_EQ(parsed["Type"].asString(), "Q");
+}
+
+// ---- the written database, read back three ways -------------------------------------------
+
+namespace {
+
+// mdb-reader maps a Jet day count to a JavaScript date by plain arithmetic on the double
+// (so its negative days differ from Jet's reading); this is that mapping.
+std::string readerIso(double days) {
+  const int64_t ms = std::llround(days * 86400000.0);
+  int64_t day = ms / 86400000;
+  if (ms % 86400000 < 0) --day;
+  const int64_t rest = ms - day * 86400000;
+  std::string s = tools::formatJetDate(static_cast<double>(day)).substr(0, 11);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", static_cast<int>(rest / 3600000),
+                static_cast<int>(rest / 60000 % 60), static_cast<int>(rest / 1000 % 60));
+  s += buf;
+  if (rest % 1000) {
+    std::snprintf(buf, sizeof buf, ".%03d", static_cast<int>(rest % 1000));
+    s += buf;
+  }
+  return s;
+}
+
+// mdbtools 1.0 prints each half of a surrogate pair (a character beyond the BMP) as "?".
+std::string asMdbExportPrints(std::u16string_view s) {
+  std::u16string out;
+  for (char16_t c : s) out += (c >= 0xD800 && c < 0xE000) ? u'?' : c;
+  return jet::toUtf8(out);
+}
+
+double numberOf(const jet::Value& v) {
+  if (const auto* x = v.getIf<int32_t>()) return *x;
+  if (const auto* x = v.getIf<int16_t>()) return *x;
+  if (const auto* x = v.getIf<uint8_t>()) return *x;
+  if (const auto* x = v.getIf<double>()) return *x;
+  if (const auto* x = v.getIf<jet::Currency>()) return static_cast<double>(x->scaled) / 10000.0;
+  ADD_FAILURE() << "not a number";
+  return 0;
+}
+
+void expectSameNumber(double got, double want) {
+  EXPECT_NEAR(got, want, std::max(1e-9, std::fabs(want) * 1e-12));
+}
+
+struct Written {
+  ts::TempDir dir;
+  std::filesystem::path file;
+  TarvoModel model;
+  explicit Written(const TarvoOptions& o) : file(dir / "tarvo_test.mdb"), model(o) {
+    tools::writeTarvoDatabase(model, file);
+  }
+};
+
+}  // namespace
+
+TEST(TarvoDatabase, OurReaderReadsBackEveryRow) {
+  Written w({21, 300, 600, 600});
+  const auto rows = allRows(w.model);
+  auto db = jet::Database::open(w.file, tools::kTarvoPassword);
+  EXPECT_TRUE(db.hasPassword());
+  EXPECT_THROW(jet::Database::open(w.file, u"wrong"), jet::Error);
+  ASSERT_EQ(db.tables().size(), 4u);
+  bool longMemo = false;
+  for (const auto& shape : tools::tarvoTables()) {
+    SCOPED_TRACE(jet::toUtf8(shape.name));
+    auto def = db.tableDef(shape.name);
+    ASSERT_EQ(def->columns.size(), shape.columns.size());
+    std::vector<size_t> positions;
+    for (const auto& c : shape.columns) {
+      size_t p = 0;
+      while (p < def->columns.size() && def->columns[p].name != c.name) ++p;
+      ASSERT_LT(p, def->columns.size()) << jet::toUtf8(c.name);
+      EXPECT_EQ(def->columns[p].type, c.type);
+      positions.push_back(p);
+    }
+    auto scan = db.scan(def, positions);
+    size_t n = 0;
+    const auto& want = rows.at(shape.name);
+    for (; scan.next(); ++n) {
+      ASSERT_LT(n, want.size());
+      EXPECT_EQ(scan.values(), want[n]) << "row " << n;
+      for (const auto& v : scan.values())
+        if (const auto* s = v.getIf<std::u16string>(); s && s->size() > 4096) longMemo = true;
+    }
+    EXPECT_EQ(n, want.size());
+  }
+  EXPECT_TRUE(longMemo);  // the fixture holds a memo spread over several pages
+}
+
+TEST(TarvoDatabase, MdbExportAndMdbReaderAgreeWithTheModel) {
+  Written w({22, 120, 300, 300});
+  const auto rows = allRows(w.model);
+  EXPECT_EQ(ts::mdbVer(w.file), "JET4");
+  const auto names = ts::mdbTables(w.file);
+  EXPECT_EQ(names, (std::vector<std::string>{"Control", "Roster", "Qualifications", "Training"}));
+
+  ts::ReaderOptions options;
+  options.password = jet::toUtf8(tools::kTarvoPassword);
+  const auto dump = ts::mdbReaderDump(w.file, options);
+  EXPECT_EQ(dump.password, jet::toUtf8(tools::kTarvoPassword));
+
+  const auto schema = ts::mdbSchema(w.file);
+  ASSERT_EQ(schema.size(), 4u);
+  for (size_t t = 0; t < 4; ++t) {
+    const auto& shape = tools::tarvoTables()[t];
+    const std::string name = jet::toUtf8(shape.name);
+    SCOPED_TRACE(name);
+    EXPECT_EQ(schema[t].name, name);
+    ASSERT_EQ(schema[t].columns.size(), shape.columns.size());
+    for (size_t c = 0; c < shape.columns.size(); ++c) {
+      EXPECT_EQ(schema[t].columns[c].name, jet::toUtf8(shape.columns[c].name));
+      EXPECT_EQ(schema[t].columns[c].notNull, shape.columns[c].required);
+      if (shape.columns[c].type == jet::ColumnType::Text) {
+        EXPECT_EQ(schema[t].columns[c].type, "Text (" + std::to_string(shape.columns[c].maxLength) + ")");
+      }
+    }
+
+    const auto csv = ts::mdbExport(w.file, name);
+    const auto& reader = dump.table(name);
+    const auto& want = rows.at(shape.name);
+    EXPECT_TRUE(reader.error.empty()) << reader.error;
+    ASSERT_EQ(csv.rows.size(), want.size());
+    ASSERT_EQ(reader.rows.size(), want.size());
+    EXPECT_EQ(reader.rowCount, static_cast<int64_t>(want.size()));
+    std::vector<size_t> readerColumn;
+    for (const auto& c : shape.columns) readerColumn.push_back(reader.column(jet::toUtf8(c.name)));
+    for (size_t c = 0; c < shape.columns.size(); ++c)
+      EXPECT_EQ(csv.header[c], jet::toUtf8(shape.columns[c].name));
+
+    for (size_t r = 0; r < want.size(); ++r) {
+      for (size_t c = 0; c < shape.columns.size(); ++c) {
+        const jet::Value& v = want[r][c];
+        const auto& text = csv.rows[r][c];
+        const ts::Json& cell = reader.rows[r][readerColumn[c]];
+        SCOPED_TRACE(jet::toUtf8(shape.columns[c].name) + " row " + std::to_string(r));
+        if (v.isNull()) {
+          EXPECT_EQ(text, std::nullopt);
+          EXPECT_TRUE(cell.isNull());
+          continue;
+        }
+        if (const auto* s = v.getIf<std::u16string>()) {
+          // mdb-export prints the empty text like NULL.
+          EXPECT_EQ(text.value_or(""), asMdbExportPrints(*s));
+          EXPECT_EQ(text.has_value(), !s->empty());
+          EXPECT_EQ(cell.asString(), jet::toUtf8(*s));
+        } else if (const auto* d = v.getIf<jet::DateTime>()) {
+          EXPECT_EQ(cell.asString(), readerIso(d->days));
+          ASSERT_TRUE(text.has_value());
+          // mdbtools 1.0 prints dates before 1900 and after 9998 as "1900-01-00".
+          if (d->days >= tools::jetDays(1900, 1, 1) && d->days < tools::jetDays(9999, 1, 1)) {
+            std::string iso = tools::formatJetDate(d->days);
+            iso[10] = ' ';
+            EXPECT_EQ(*text, iso);
+          }
+        } else if (const auto* b = v.getIf<bool>()) {
+          EXPECT_EQ(text, *b ? "1" : "0");
+          EXPECT_EQ(cell.asBool(), *b);
+        } else {
+          ASSERT_TRUE(text.has_value());
+          expectSameNumber(std::stod(*text), numberOf(v));
+          expectSameNumber(cell.isString() ? std::stod(cell.asString()) : cell.asNumber(), numberOf(v));
+        }
+      }
+    }
+  }
+}
+
+TEST(TarvoDatabase, ExpectedRowsOfAHandCheckedCase) {
+  // Seed 4 with 6 people: worked through by hand from the printed rows. Person 1 has a Null
+  // licence (its courses are left out), person 2 a Null Office (Office becomes the Licensee).
+  const TarvoModel m({4, 6, 12, 12});
+  const auto p1 = m.person(1);
+  const auto p2 = m.person(2);
+  ASSERT_TRUE(p1.license.isNull());
+  ASSERT_TRUE(p2.office.isNull());
+  for (int64_t n = 1; n <= 12; ++n) {
+    const auto q = m.qualification(n);
+    const auto cert = tools::qualificationCertRow(m, n);
+    if (q.agentId == jet::Value(int32_t{1})) {
+      EXPECT_FALSE(cert) << n;
+    }
+    if (cert && q.agentId == jet::Value(int32_t{2})) {
+      EXPECT_EQ(cert->office, m.licensee()) << n;
+    }
+    if (!q.passed) {
+      EXPECT_FALSE(cert) << n;
+    }
+  }
+  const auto rows = modelCertRows(m);
+  EXPECT_EQ(rows, joinByHand(m));
+}
+
+TEST(MakeTarvoDb, CommandLineWritesBothFilesAndRefusesBadUsage) {
+  const auto tool = (ts::buildDir() / "make-tarvo-db").string();
+  ts::TempDir dir;
+  const auto out = (dir / "tarvo_cli.mdb").string();
+  const auto json = (dir / "tarvo_cli.json").string();
+  const auto ok = ts::runTool({tool, out, "--seed", "9", "--people", "25", "--qualifications", "70",
+                               "--trainings", "80", "--expected", json});
+  ASSERT_EQ(ok.exitCode, 0) << ok.err;
+
+  // The files are those the library writes for the same model.
+  const TarvoModel m({9, 25, 70, 80});
+  tools::writeExpectedJson(m, "tarvo_cli.mdb", dir / "lib.json");
+  EXPECT_EQ(slurp(json), slurp(dir / "lib.json"));
+  auto db = jet::Database::open(out, tools::kTarvoPassword);
+  EXPECT_EQ(db.tables().size(), 4u);
+  ts::ReaderOptions ro;
+  ro.withRows = false;
+  EXPECT_EQ(ts::mdbReaderDump(out, ro).table("Training").rowCount, 80);
+
+  // A chosen password.
+  const auto other = (dir / "pw.mdb").string();
+  ASSERT_EQ(ts::runTool({tool, other, "--seed", "1", "--people", "2", "--qualifications", "0",
+                         "--trainings", "0", "--password", "sesam"}).exitCode, 0);
+  EXPECT_EQ(ts::mdbReaderDump(other, ro).password, "sesam");
+
+  // Usage errors: exit code 2, a message naming the problem, no file left behind.
+  const auto bad = (dir / "bad.mdb").string();
+  for (const auto& [args, words] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{bad, "--seed", "1", "--people", "2", "--qualifications", "3"}, "--trainings"},
+           {{bad, "--seed", "x", "--people", "2", "--qualifications", "3", "--trainings", "1"}, "--seed"},
+           {{bad, "--seed", "1", "--people", "-2", "--qualifications", "3", "--trainings", "1"}, "--people"},
+           {{bad, "--seed", "1", "--people", "2147483648", "--qualifications", "3", "--trainings", "1"}, "--people"},
+           {{bad, "--seed", "1", "--people", "2", "--qualifications", "3", "--trainings", "1", "--colour"}, "--colour"},
+           {{"--seed", "1", "--people", "2", "--qualifications", "3", "--trainings", "1"}, "output file"},
+           {{bad, "--seed", "1", "--people", "2", "--qualifications", "3", "--trainings", "1", "--password",
+             "123456789012345678901"}, "20 characters"}}) {
+    std::vector<std::string> argv{tool};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const auto r = ts::runTool(argv);
+    EXPECT_EQ(r.exitCode, 2) << words;
+    EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(bad));
+  }
+
+  // An existing file is not overwritten.
+  const auto before = slurp(out);
+  const auto again = ts::runTool({tool, out, "--seed", "10", "--people", "1", "--qualifications", "1",
+                                  "--trainings", "1"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("exists"), std::string::npos) << again.err;
+  EXPECT_EQ(slurp(out), before);
 }

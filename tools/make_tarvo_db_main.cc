@@ -1,0 +1,152 @@
+// make-tarvo-db: writes a Tarvo-shaped source database and, on request, the certificate rows
+// the extraction must produce from it.
+//
+//   make-tarvo-db OUT.mdb --seed N --people N --qualifications N --trainings N
+//                 [--password P] [--expected OUT.json]
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "jet/error.h"
+#include "jet/unicode.h"
+#include "tools/tarvo_database.h"
+#include "tools/tarvo_expected.h"
+#include "tools/tarvo_model.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: make-tarvo-db OUT.mdb --seed N --people N --qualifications N --trainings N\n"
+    "                     [--password P] [--expected OUT.json]\n"
+    "  Writes a Tarvo source database (tables Control, Roster, Qualifications, Training)\n"
+    "  filled deterministically from the seed. The password defaults to the fixed one.\n"
+    "  --expected also writes the certificate rows the extraction must produce.\n";
+
+struct UsageError {
+  std::string message;
+};
+
+template <typename T>
+T number(std::string_view option, std::string_view text, T max) {
+  T value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < T{0} || value > max)
+    throw UsageError{std::string(option) + " needs a whole number from 0 to " + std::to_string(max) +
+                     ", not \"" + std::string(text) + "\""};
+  return value;
+}
+
+struct Arguments {
+  std::filesystem::path out;
+  tools::TarvoOptions model;
+  std::u16string password = std::u16string(tools::kTarvoPassword);
+  std::optional<std::filesystem::path> expected;
+};
+
+Arguments parse(int argc, char** argv) {
+  Arguments a;
+  bool haveOut = false, seed = false, people = false, quals = false, trainings = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    auto value = [&]() -> std::string_view {
+      if (i + 1 >= argc) throw UsageError{std::string(arg) + " needs a value"};
+      return argv[++i];
+    };
+    constexpr int64_t kLongMax = 2147483647;
+    if (arg == "--seed") {
+      a.model.seed = number<uint64_t>(arg, value(), UINT64_MAX);
+      seed = true;
+    } else if (arg == "--people") {
+      a.model.people = number<int64_t>(arg, value(), kLongMax);
+      people = true;
+    } else if (arg == "--qualifications") {
+      a.model.qualifications = number<int64_t>(arg, value(), kLongMax);
+      quals = true;
+    } else if (arg == "--trainings") {
+      a.model.trainings = number<int64_t>(arg, value(), kLongMax);
+      trainings = true;
+    } else if (arg == "--password") {
+      a.password = jet::fromUtf8(value());
+    } else if (arg == "--expected") {
+      a.expected = std::filesystem::u8path(value());
+    } else if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw UsageError{"unknown option " + std::string(arg)};
+    } else if (haveOut) {
+      throw UsageError{"more than one output file: " + std::string(arg)};
+    } else {
+      a.out = std::filesystem::u8path(arg);
+      haveOut = true;
+    }
+  }
+  if (!haveOut) throw UsageError{"no output file given"};
+  std::string missing;
+  for (const auto& [given, name] : {std::pair{seed, "--seed"}, std::pair{people, "--people"},
+                                    std::pair{quals, "--qualifications"}, std::pair{trainings, "--trainings"}})
+    if (!given) missing += std::string(missing.empty() ? "" : ", ") + name;
+  if (!missing.empty()) throw UsageError{"missing " + missing};
+  if (a.password.size() > 20) throw UsageError{"--password takes at most 20 characters"};
+  if (a.expected && std::filesystem::absolute(*a.expected) == std::filesystem::absolute(a.out))
+    throw UsageError{"--expected must name another file than the database"};
+  return a;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  try {
+    args = parse(argc, argv);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "make-tarvo-db: %s\n%s", e.message.c_str(), kUsage);
+    return 2;
+  }
+  try {
+    const tools::TarvoModel model(args.model);
+    tools::TarvoWriteOptions write;
+    write.password = args.password;
+    const int64_t total = 1 + args.model.people + args.model.qualifications + args.model.trainings;
+    if (total > 200000) {
+      write.progress = [](int64_t done, int64_t all) {
+        std::fprintf(stderr, "\rmake-tarvo-db: %lld of %lld rows", static_cast<long long>(done),
+                     static_cast<long long>(all));
+        if (done == all) std::fputc('\n', stderr);
+      };
+    }
+    tools::writeTarvoDatabase(model, args.out, write);
+    if (args.expected) {
+      try {
+        const auto counts =
+            tools::writeExpectedJson(model, jet::toUtf8(args.out.filename().u16string()), *args.expected);
+        std::printf("%s: %lld certificate rows (%lld Q, %lld T)\n", args.expected->string().c_str(),
+                    static_cast<long long>(counts.qualificationRows + counts.trainingRows),
+                    static_cast<long long>(counts.qualificationRows),
+                    static_cast<long long>(counts.trainingRows));
+      } catch (...) {
+        // The pair belongs together: without its expected rows the database is not what
+        // was asked for.
+        std::error_code ec;
+        std::filesystem::remove(args.out, ec);
+        throw;
+      }
+    }
+    std::printf("%s: %lld people, %lld qualifications, %lld trainings (seed %llu)\n",
+                args.out.string().c_str(), static_cast<long long>(args.model.people),
+                static_cast<long long>(args.model.qualifications),
+                static_cast<long long>(args.model.trainings),
+                static_cast<unsigned long long>(args.model.seed));
+    return 0;
+  } catch (const jet::Error& e) {
+    std::fprintf(stderr, "make-tarvo-db: %s (error %d)\n", e.description(), e.number());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "make-tarvo-db: %s\n", e.what());
+  }
+  return 1;
+}
