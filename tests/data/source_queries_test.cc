@@ -114,12 +114,11 @@ Json loadExpected(const std::filesystem::path& file) {
   return Json::parse(text.str());
 }
 
-TEST(SourceQueriesTest, SampleDatabaseGivesTheExpectedCertificateRows) {
-  Json expected = loadExpected(testsupport::sharedDir() / "corpus" / "generated" /
-                               "tarvo_sample.expected.json");
+void expectQueriesGive(const std::filesystem::path& db, const std::filesystem::path& expectedJson) {
+  Json expected = loadExpected(expectedJson);
   data::Connection cn;
   cn.setCursorLocation(data::adUseClient);
-  cn.setConnectionString(openString(samplePath()));
+  cn.setConnectionString(openString(db));
   cn.open();
 
   int qualCount = 0, trainCount = 0;
@@ -129,6 +128,32 @@ TEST(SourceQueriesTest, SampleDatabaseGivesTheExpectedCertificateRows) {
   EXPECT_EQ(trainCount, expected["counts"]["trainingCertRows"].asNumber());
   EXPECT_EQ(q, expectedKeys(expected, "Q"));
   EXPECT_EQ(t, expectedKeys(expected, "T"));
+}
+
+TEST(SourceQueriesTest, SampleDatabaseGivesTheExpectedCertificateRows) {
+  expectQueriesGive(samplePath(), testsupport::sharedDir() / "corpus" / "generated" /
+                                      "tarvo_sample.expected.json");
+}
+
+// Databases of other seeds and shapes, from the generator, each with its own expectation.
+TEST(SourceQueriesTest, GeneratedDatabasesGiveTheirExpectedRows) {
+  struct Shape {
+    const char* seed;
+    const char* people;
+    const char* qualifications;
+    const char* trainings;
+  } shapes[] = {{"5", "1", "3", "0"}, {"17", "150", "900", "1200"}, {"29", "2000", "6000", "4000"}};
+  testsupport::TempDir dir;
+  for (const Shape& s : shapes) {
+    SCOPED_TRACE(std::string("seed ") + s.seed);
+    auto db = dir / (std::string("tarvo_") + s.seed + ".mdb");
+    auto json = dir / (std::string("tarvo_") + s.seed + ".json");
+    testsupport::runToolChecked({(testsupport::buildDir() / "make-tarvo-db").string(), db.string(),
+                                 "--seed", s.seed, "--people", s.people, "--qualifications",
+                                 s.qualifications, "--trainings", s.trainings, "--expected",
+                                 json.string()});
+    expectQueriesGive(db, json);
+  }
 }
 
 }  // namespace
