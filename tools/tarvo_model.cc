@@ -37,32 +37,24 @@ const std::vector<TableSpec>& tarvoTables() {
     t.push_back({u"Control",
                  {text(u"License_Nbr", 20, u"Licence number of the agency"),
                   text(u"Licensee", 100, u"Name of the agency"), text(u"Address", 255),
-                  text(u"Phone", 30)},
-                 {},
-                 {}});
+                  text(u"Phone", 30)}});
     t.push_back({u"Roster",
                  {key(u"ID"), text(u"License", 20, u"Licence number of the person's agency"),
                   text(u"Office", 50), text(u"LName", 50, u"Last name"),
                   text(u"FName", 50, u"First name"), text(u"Email", 100), col(u"Notes", ColumnType::Memo),
                   col(u"HireDate", ColumnType::DateTime), yesNo(u"Active", u"Still employed"),
-                  col(u"Grade", ColumnType::Byte)},
-                 u"ID",
-                 {u"License"}});
+                  col(u"Grade", ColumnType::Byte)}});
     t.push_back({u"Qualifications",
                  {key(u"QID"), col(u"AgentID", ColumnType::Long, u"Roster.ID"), text(u"Course", 100),
                   col(u"QualDate", ColumnType::DateTime), text(u"Location", 100),
                   col(u"Expiration", ColumnType::DateTime), yesNo(u"PassFail", u"Passed"),
                   col(u"Score", ColumnType::Double), col(u"Attempts", ColumnType::Integer),
-                  col(u"Notes", ColumnType::Memo)},
-                 u"QID",
-                 {u"AgentID"}});
+                  col(u"Notes", ColumnType::Memo)}});
     t.push_back({u"Training",
                  {key(u"TID"), col(u"AgentID", ColumnType::Long, u"Roster.ID"), text(u"CourseName", 100),
                   col(u"CourseDate", ColumnType::DateTime), text(u"Location", 100),
                   col(u"Expiration", ColumnType::DateTime), yesNo(u"PassFail", u"Passed"),
-                  col(u"Hours", ColumnType::Double), col(u"Fee", ColumnType::Currency)},
-                 u"TID",
-                 {u"AgentID"}});
+                  col(u"Hours", ColumnType::Double), col(u"Fee", ColumnType::Currency)}});
     return t;
   }();
   return tables;
@@ -219,9 +211,12 @@ jet::Value textOrNull(Rng& rng, double pNull, double pEmpty, std::u16string valu
   return value;
 }
 
-std::u16string asciiLower(std::u16string_view s) {
+// The local part of an e-mail address made from a name: lower case, blanks as '_', quotes
+// and backslashes dropped.
+std::u16string emailName(std::u16string_view s) {
   std::u16string out;
   for (char16_t c : s) {
+    if (c == u'"' || c == u'\\') continue;
     if (c == u' ') out += u'_';
     else if (c >= u'A' && c <= u'Z') out += static_cast<char16_t>(c - u'A' + u'a');
     else out += c;
@@ -335,7 +330,7 @@ Person TarvoModel::person(int64_t id) const {
   p.lname = forcedNull(id, 2) ? jet::Value(jet::Null{}) : textOrNull(rng, 0.02, 0.01, decorate(rng, last));
   p.fname = forcedNull(id, 3) ? jet::Value(jet::Null{}) : textOrNull(rng, 0.03, 0.01, decorate(rng, rng.pick(all(kFirstNames))));
   p.email = forcedNull(id, 4) ? jet::Value(jet::Null{})
-                              : textOrNull(rng, 0.05, 0.01, u"p" + digits(id) + u"." + asciiLower(last) + u"@example.org");
+                              : textOrNull(rng, 0.05, 0.01, u"p" + digits(id) + u"." + emailName(last) + u"@example.org");
   const jet::Value notes = forcedNull(id, 5) ? jet::Value(jet::Null{}) : memo(rng, id);
   jet::Value hired = jet::DateTime{randomDate(rng, rng.chance(0.2))};
   if (forcedNull(id, 6) || rng.chance(0.08)) hired = jet::Null{};

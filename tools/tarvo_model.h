@@ -32,8 +32,6 @@ struct ColumnSpec {
 struct TableSpec {
   std::u16string name;
   std::vector<ColumnSpec> columns;
-  std::u16string primaryKey;            // column name, empty when none
-  std::vector<std::u16string> indexed;  // further single-column indexes
   size_t column(std::u16string_view name) const;  // index; asserts it exists
 };
 

@@ -10,6 +10,8 @@
 
 #include "tests/support/oracle.h"
 #include "jet/database.h"
+#include "jet/sql/executor.h"
+#include "jet/sql/result_set.h"
 #include "jet/unicode.h"
 #include "tests/support/paths.h"
 #include "tools/tarvo_database.h"
@@ -530,6 +532,55 @@ TEST(TarvoDatabase, ExpectedRowsOfAHandCheckedCase) {
   }
   const auto rows = modelCertRows(m);
   EXPECT_EQ(rows, joinByHand(m));
+}
+
+// The engine's own SQL, running the two extraction queries on the written file, finds
+// exactly the rows the expected file lists (after the row mapping).
+TEST(TarvoDatabase, ExtractionQueriesFindTheExpectedRows) {
+  Written w({23, 150, 500, 500});
+  auto db = jet::Database::open(w.file, tools::kTarvoPassword);
+  const std::u16string tail =
+      u" INNER JOIN Roster ON {t}.AgentID = Roster.ID) ON Control.License_Nbr = Roster.License WHERE {t}.PassFail = True";
+  auto sql = [&](std::u16string_view table, std::u16string_view course, std::u16string_view date) {
+    std::u16string t(table);
+    std::u16string s = u"SELECT Control.Licensee, " + t + u"." + std::u16string(course) + u", " + t + u"." +
+                       std::u16string(date) + u", " + t + u".Location, " + t +
+                       u".Expiration, Roster.Office, Roster.LName, Roster.FName, Roster.Email, Roster.License "
+                       u"FROM Control INNER JOIN (" + t + tail;
+    for (size_t at; (at = s.find(u"{t}")) != std::u16string::npos;) s.replace(at, 3, t);
+    return s;
+  };
+  auto copy = [](const jet::Value& v) { return v.isNull() ? std::u16string() : v.get<std::u16string>(); };
+  auto date = [](const jet::Value& v) {
+    return v.isNull() ? std::optional<double>() : std::optional<double>(v.get<jet::DateTime>().days);
+  };
+  std::multiset<std::string> found, expected;
+  for (const auto& [table, course, day, type] :
+       {std::tuple{u"Qualifications", u"Course", u"QualDate", u'Q'},
+        std::tuple{u"Training", u"CourseName", u"CourseDate", u'T'}}) {
+    const auto result = jet::sql::query(db, sql(table, course, day));
+    ASSERT_EQ(result->columnCount(), 10u);
+    for (size_t r = 0; r < result->rowCount(); ++r) {
+      auto v = [&](size_t c) { return result->value(r, c); };
+      CertRow row;
+      row.licensee = copy(v(0));
+      row.course = copy(v(1));
+      row.date = date(v(2));
+      row.location = copy(v(3));
+      row.expiration = date(v(4));
+      const jet::Value office = v(5);
+      row.office = (office.isNull() || office.get<std::u16string>().empty()) ? row.licensee : copy(office);
+      row.lname = copy(v(6));
+      row.fname = copy(v(7));
+      row.email = copy(v(8));
+      row.licenseNo = copy(v(9));
+      row.type = type;
+      found.insert(tools::certRowJson(row));
+    }
+  }
+  tools::forEachCertRow(w.model, [&](const CertRow& r) { expected.insert(tools::certRowJson(r)); });
+  EXPECT_FALSE(expected.empty());
+  EXPECT_EQ(found, expected);
 }
 
 TEST(MakeTarvoDb, CommandLineWritesBothFilesAndRefusesBadUsage) {
