@@ -636,3 +636,19 @@ TEST(MakeTarvoDb, CommandLineWritesBothFilesAndRefusesBadUsage) {
   EXPECT_NE(again.err.find("exists"), std::string::npos) << again.err;
   EXPECT_EQ(slurp(out), before);
 }
+
+// No people: every course is of someone not on the roster, so no certificate rows; the
+// tables still exist, and the expected file has an empty row list.
+TEST(TarvoDatabase, EmptyRosterGivesNoCertificateRows) {
+  Written w({5, 0, 40, 40});
+  ts::ReaderOptions ro;
+  const auto dump = ts::mdbReaderDump(w.file, ro);
+  EXPECT_TRUE(dump.table("Roster").rows.empty());
+  EXPECT_EQ(dump.table("Qualifications").rows.size(), 40u);
+  EXPECT_EQ(dump.table("Training").rows.size(), 40u);
+  const auto counts = tools::writeExpectedJson(w.model, "tarvo_test.mdb", w.dir / "e.json");
+  EXPECT_EQ(counts.qualificationRows + counts.trainingRows, 0);
+  const auto doc = ts::Json::parse(slurp(w.dir / "e.json"));
+  EXPECT_TRUE(doc["rows"].asArray().empty());
+  EXPECT_EQ(doc["counts"]["roster"].asNumber(), 0);
+}
