@@ -13,7 +13,7 @@ constexpr std::u16string_view kReserved[] = {
     u"COLUMN", u"TRUE",   u"FALSE",  u"LEFT",   u"RIGHT",  u"OUTER",  u"ORDER",  u"BY",
     u"GROUP",  u"HAVING", u"UNION",  u"INSERT", u"UPDATE", u"INTO",   u"VALUES", u"SET",
     u"CREATE", u"DROP",   u"DISTINCT", u"TOP",  u"IN",     u"LIKE",   u"BETWEEN", u"YES",
-    u"NO",     u"ON",     u"DISTINCTROW", u"CONSTRAINT", u"PRIMARY", u"KEY", u"FULL",
+    u"NO",     u"DISTINCTROW", u"CONSTRAINT", u"PRIMARY", u"KEY", u"FULL",
 };
 
 }  // namespace
