@@ -204,6 +204,26 @@ TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
   EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("T"));
 }
 
+// The upgrade runs while the table is open in a record set, which keeps the field list it
+// opened with and goes on storing rows; the new column stays Null in them.
+TEST(WritePathTest, AlterWhileARecordsetIsOpenOnTheTable) {
+  testsupport::TempDir dir;
+  const auto file = dir / "open.mdb";
+  createCertificateFile(file, /*withType=*/false);
+  data::Connection cn = openFile(file);
+  data::Recordset rs = openCerts(cn);
+  cn.execute(u"ALTER TABLE Tarvo_Certs ADD COLUMN Type String");
+  EXPECT_EQ(rs.fields().count(), 11);
+  rs.addNew();
+  rs.field(u"LName").setValue(std::u16string(u"Kept"));
+  EXPECT_EQ(errorOf([&] { rs.field(u"Type").setValue(std::u16string(u"Q")); }), data::errc::kItemNotFound);
+  rs.updateBatch();
+  data::Recordset fresh = openCerts(cn);
+  ASSERT_EQ(fresh.recordCount(), 1);
+  EXPECT_EQ(fresh.field(u"LName").value(), data::Value(std::u16string(u"Kept")));
+  EXPECT_TRUE(fresh.field(u"Type").value().isNull());
+}
+
 TEST(WritePathTest, ReadingNeverWritesAndReadModeRefusesChanges) {
   testsupport::TempDir dir;
   const auto source = dir / "tarvo_copy.mdb";
