@@ -169,6 +169,7 @@ class Run {
       case 51:
         if (!s_.hasType) {
           certfile::AddNewField(need(s_.cnCerts), certfile::kCertTable, u"Type", u"String", box_);
+          refreshCerts();
         }
         break;
       case 52: w_.setProgressVisible(true); break;
@@ -209,6 +210,15 @@ class Run {
   data::Recordset& certs() {
     if (!s_.rsCerts) s_.rsCerts.emplace();
     return *s_.rsCerts;
+  }
+
+  // An open rsCerts keeps the field list it was opened with, so after the upgrade it would
+  // refuse Type on every row and the file would hold no Q or T at all. Opening it again
+  // on the same source lets the new column in; the table is empty by now.
+  void refreshCerts() {
+    if (!s_.rsCerts || s_.rsCerts->state() != data::adStateOpen) return;
+    s_.rsCerts->close();
+    s_.rsCerts->open(kCertQuery);
   }
 
   // The licence number of the certificate file: License of the first qualification row,

@@ -1,0 +1,45 @@
+// build/tarvo-extractor-batch as a script would call it.
+#include <gtest/gtest.h>
+
+#include "tests/run/run_fixture.h"
+#include "tests/support/oracle.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using runtest::RunFixture;
+
+std::string batch() { return (testsupport::buildDir() / "tarvo-extractor-batch").string(); }
+
+TEST(Batch, ACleanRunExitsZeroAndPrintsTheThreeBoxes) {
+  RunFixture f;
+  runtest::writeSourceDb(f.source(), runtest::simpleSource(2, 3));
+  const auto r = testsupport::runTool({batch(), f.source().string(), "--out-dir", f.program().string()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");  // not a terminal: no progress line
+  EXPECT_EQ(r.out, "File Located in: " + f.program().string() + "\nFile Generated: L-1.mdb\nRecords Found: 5\n");
+  EXPECT_EQ(runtest::readCertRows(f.cert(u"L-1")).size(), 5u);
+}
+
+TEST(Batch, EveryBoxIsALineOnStderrAndTheExitStatusIsOne) {
+  RunFixture f;
+  runtest::writeSourceDb(f.source(), runtest::simpleSource(1, 1), u"another");
+  const auto r = testsupport::runTool({batch(), f.source().string(), "--out-dir", f.program().string()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err.rfind("Error in cmdRUN: -2147217843-", 0), 0u) << r.err;
+  EXPECT_NE(r.out.find("Records Found: 0\n"), std::string::npos);
+}
+
+TEST(Batch, ACommandLineItCannotUseIsRefusedBeforeAnyRun) {
+  RunFixture f;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{batch()}, {batch(), "a.mdb", "b.mdb"}, {batch(), "a.mdb", "--out-dir"},
+        {batch(), "a.mdb", "--out-dir", (f.dir / "missing").string()}, {batch(), "--bogus", "a.mdb"}}) {
+    const auto r = testsupport::runTool(args);
+    EXPECT_EQ(r.exitCode, 2) << args.size();
+    EXPECT_NE(r.err.find("usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(f.dir / "missing"));
+}
+
+}  // namespace
