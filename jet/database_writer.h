@@ -98,6 +98,11 @@ class DatabaseWriter {
   void writeTableCounters(TableState& t);
   void rewriteTableDefinition(TableState& t);
   void insertIndexEntry(TableState& t, size_t realIndex, std::vector<uint8_t> entry, bool newKey);
+  bool indexHasKey(TableState& t, size_t realIndex, const std::vector<uint8_t>& key);
+  void removeIndexEntry(TableState& t, size_t realIndex, const std::vector<uint8_t>& entry);
+  // Leaf page and entry position holding `entry` or where it would go, following nodes.
+  uint32_t findLeaf(const RealIndexDef& index, const std::vector<uint8_t>& entry, std::vector<std::pair<uint32_t, size_t>>* path,
+                    bool* beyondLast);
   void afterChange();
   void refreshReader();
 

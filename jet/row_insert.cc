@@ -3,16 +3,13 @@
 #include "jet/database_writer.h"
 #include "jet/database_writer_state.h"
 #include "jet/error.h"
+#include "jet/index_key.h"
 #include "jet/unicode.h"
 
 namespace jet {
 
 int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Value> values) {
   TableState& t = state(table);
-  if (!t.def.realIndexes.empty()) {
-    throw Error(errc::kUnspecified, "Inserting into table '" + toUtf8(table) +
-                                        "' is not supported: the writer does not maintain user indexes.");
-  }
   if (values.size() != t.def.columns.size()) {
     throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' has " + std::to_string(t.def.columns.size()) +
                                         " columns; " + std::to_string(values.size()) + " values were given.");
@@ -35,7 +32,20 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Val
       throw Error(errc::kTypeMismatch, "The autonumber column takes a Long value.");
     }
   }
-  appendRow(t, copy ? std::span<const Value>(*copy) : values);
+  const std::span<const Value> row = copy ? std::span<const Value>(*copy) : values;
+  // Keys first: a value an index cannot take refuses the row before anything is written.
+  std::vector<std::vector<uint8_t>> keys;
+  for (size_t i = 0; i < t.def.realIndexes.size(); ++i) {
+    keys.push_back(indexKeyFor(t.def, t.def.realIndexes[i], row));
+    if (t.def.realIndexes[i].unique() && indexHasKey(t, i, keys.back())) {
+      throw Error(errc::kIntegrityViolation, "The row would duplicate a value in the unique index of table '" +
+                                                 toUtf8(t.def.name) + "'.");
+    }
+  }
+  const auto at = appendRow(t, row);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    insertIndexEntry(t, i, leafEntry(std::move(keys[i]), at.page, static_cast<uint8_t>(at.row)), true);
+  }
   if (assigned > 0 && static_cast<uint32_t>(assigned) > t.def.autoNumber) t.def.autoNumber = static_cast<uint32_t>(assigned);
   writeTableCounters(t);
   afterChange();
