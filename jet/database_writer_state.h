@@ -11,6 +11,7 @@ struct DatabaseWriter::TableState {
   TableDef def;
   uint32_t currentPage = 0;                // data page taking inserts; 0 = not chosen yet
   std::map<uint16_t, uint32_t> lvalPages;  // per memo/OLE column number: LVAL page taking rows
+  bool autoNumberChecked = false;          // resumed after the rows of the last data page
 };
 
 // Key bytes of a row for one real index (Long, Integer, Byte and Text columns).

@@ -2,11 +2,37 @@
 // page when it is full), the TDEF's row count and autonumber advanced.
 #include "jet/database_writer.h"
 #include "jet/database_writer_state.h"
+#include <algorithm>
+
+#include "jet/data_page.h"
 #include "jet/error.h"
+#include "jet/table_scan.h"
+#include "jet/usage_map.h"
 #include "jet/index_key.h"
 #include "jet/unicode.h"
 
 namespace jet {
+
+namespace {
+
+// A writer killed between a row and its TDEF update leaves the autonumber one behind the
+// last row. That row sits on the table's last data page, so the counter is raised to the
+// largest number found there before any new number is handed out.
+uint32_t largestAutoNumberOnLastPage(Pager& pager, const TableDef& def, size_t column) {
+  const auto pages = readUsageMap(pager, def.ownedPagesMap);
+  if (pages.empty()) return 0;
+  const DataPage page(pager.read(pages.back()));
+  uint32_t best = 0;
+  std::vector<Value> out;
+  const size_t cols[] = {column};
+  for (uint16_t r = 0; r < page.rowCount(); ++r) {
+    if (!readRow(pager, def, {pages.back(), r}, cols, out)) continue;
+    if (auto p = out[0].getIf<int32_t>(); p && *p > 0) best = std::max(best, static_cast<uint32_t>(*p));
+  }
+  return best;
+}
+
+}  // namespace
 
 int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Value> values) {
   TableState& t = state(table);
@@ -19,6 +45,11 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Val
   for (size_t i = 0; i < t.def.columns.size(); ++i) {
     const auto& c = t.def.columns[i];
     if (!c.isAutoNumber() || c.type != ColumnType::Long) continue;
+    if (!t.autoNumberChecked) {
+      pages_.flush(false);
+      t.def.autoNumber = std::max(t.def.autoNumber, largestAutoNumberOnLastPage(db_.pager(), t.def, i));
+      t.autoNumberChecked = true;
+    }
     if (values[i].isNull()) {
       if (t.def.autoNumber >= static_cast<uint32_t>(INT32_MAX)) {
         throw Error(errc::kUnspecified, "The autonumber of table '" + toUtf8(table) + "' is exhausted.");
