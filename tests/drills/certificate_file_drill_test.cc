@@ -1,0 +1,147 @@
+// Drills on the certificate side of a run on the generated Tarvo sample: a program directory
+// that cannot be written, a certificate file that is no database or that another process
+// holds, a full disk, and the process killed during the copy passes. In each the source stays
+// byte for byte as it was, the run ends in clear messages, and a certificate file left behind
+// still opens and holds a prefix of the rows a full run writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "jet/database.h"
+#include "jet/error.h"
+#include "tests/drills/drill_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace drills;
+
+class CertificateFileDrill : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy_file(sampleSource(), source_);
+    sourceBytes_ = readBytes(source_);
+    fs::create_directories(out_);
+  }
+  void TearDown() override {
+    fs::permissions(out_, fs::perms::all);
+    EXPECT_EQ(readBytes(source_), sourceBytes_) << "the source changed";
+  }
+  fs::path certFile() const { return out_ / (licenceNumber() + ".mdb"); }
+
+  // A run without interference, its rows in stored order.
+  std::vector<CertRow> fullRun() {
+    const ChildResult r = runBatch(source_, out_);
+    expectOrderlyEnd(r);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return readCertRows(certFile());
+  }
+
+  testsupport::TempDir dir_;
+  fs::path source_ = dir_ / "tarvo.mdb";
+  fs::path out_ = dir_ / "program";
+  std::string sourceBytes_;
+};
+
+TEST_F(CertificateFileDrill, AReadOnlyProgramDirectoryIsReportedAndNothingIsWritten) {
+  fs::permissions(out_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                            fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  ChildOptions options;
+  options.asUnprivilegedUser = true;
+  const ChildResult r = runBatch(source_, out_, options);
+  expectClearFailure(r);
+  EXPECT_TRUE(fs::is_empty(out_));
+}
+
+TEST_F(CertificateFileDrill, AForeignOrHeldCertificateFileIsReportedAndKept) {
+  // A file of the certificate's name that is no Jet database: reported, not overwritten.
+  const std::string foreign = "Quarterly notes, not a database.\n";
+  writeBytes(certFile(), foreign);
+  expectClearFailure(runBatch(source_, out_));
+  EXPECT_EQ(readBytes(certFile()), foreign);
+
+  // A good certificate file that another process holds open for writing: reported without
+  // waiting, and the rows it holds are still there afterwards.
+  fs::remove(certFile());
+  const auto rows = fullRun();
+  ASSERT_FALSE(rows.empty());
+  {
+    auto holder = jet::Database::open(certFile(), u"", /*writable=*/true);
+    ChildOptions options;
+    options.deadline = std::chrono::seconds(60);
+    expectClearFailure(runBatch(source_, out_, options));
+  }
+  EXPECT_EQ(readCertRows(certFile()), rows);
+}
+
+TEST_F(CertificateFileDrill, AFullDiskEndsInMessagesAndTheNextRunRecovers) {
+  const auto all = fullRun();
+  ASSERT_FALSE(all.empty());
+  const unsigned long long fullSize = fs::file_size(certFile());
+  // Limits from an empty file up to nearly the whole one: creation, emptying and both passes.
+  for (unsigned long long limit : {0ull, 4096ull, 32768ull, fullSize / 2, fullSize - 4096}) {
+    SCOPED_TRACE("file size limit " + std::to_string(limit));
+    fs::remove(certFile());
+    ChildOptions options;
+    options.fileSizeLimit = limit;
+    const ChildResult r = runBatch(source_, out_, options);
+    expectClearFailure(r);
+    if (fs::exists(certFile()) && fs::file_size(certFile()) > 0) {
+      std::vector<CertRow> rows;
+      try {
+        rows = readCertRows(certFile());
+      } catch (const jet::Error& e) {
+        // A file that never got its table is acceptable; a corrupt one is not.
+        EXPECT_NE(std::string(e.what()).find("Tarvo_Certs"), std::string::npos) << e.what();
+      }
+      EXPECT_TRUE(isPrefix(rows, all)) << rows.size() << " rows are not a prefix";
+    }
+    // With room again, a run over what was left behind writes every row.
+    const ChildResult again = runBatch(source_, out_);
+    expectOrderlyEnd(again);
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(readCertRows(certFile()), all);
+  }
+}
+
+TEST_F(CertificateFileDrill, AKilledRunLeavesAFileThatOpensWithAPrefixOfTheRows) {
+  // Learn how long a whole run takes, then kill runs at random points within it.
+  const auto startTime = std::chrono::steady_clock::now();
+  const auto all = fullRun();
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - startTime);
+  ASSERT_FALSE(all.empty());
+  const uint32_t seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int64_t> when(0, took.count());
+  size_t partial = 0;
+  for (int i = 0; i < 12; ++i) {
+    const auto delay = std::chrono::microseconds(when(rng));
+    SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+    // Half the kills hit a fresh directory (creation), half a file of an earlier run
+    // (emptying and refilling).
+    if (i % 2 == 0) fs::remove(certFile());
+    ChildOptions options;
+    options.killAfter = delay;
+    runBatch(source_, out_, options);
+    if (!fs::exists(certFile()) || fs::file_size(certFile()) == 0) continue;
+    std::vector<CertRow> rows;
+    try {
+      rows = readCertRows(certFile());
+    } catch (const jet::Error& e) {
+      EXPECT_NE(std::string(e.what()).find("Tarvo_Certs"), std::string::npos) << e.what();
+      continue;
+    }
+    EXPECT_TRUE(isPrefix(rows, all)) << rows.size() << " rows are not a prefix";
+    if (!rows.empty() && rows.size() < all.size()) ++partial;
+  }
+  // After any of these, a whole run still writes every row.
+  const ChildResult again = runBatch(source_, out_);
+  expectOrderlyEnd(again);
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(readCertRows(certFile()), all);
+  RecordProperty("partialFiles", static_cast<int>(partial));
+}
+
+}  // namespace

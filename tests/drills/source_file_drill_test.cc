@@ -1,0 +1,83 @@
+// Drills on the source database: files that are no usable Tarvo database. Each must end in
+// clear messages, never a crash or a hang, leave the source byte for byte as it was, and
+// leave no certificate rows behind.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/drills/drill_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace drills;
+
+struct BadSource {
+  const char* what;
+  std::string bytes;  // the file's content; ignored for a directory
+  bool directory = false;
+  bool unreadable = false;
+};
+
+std::vector<BadSource> badSources() {
+  const std::string sample = readBytes(sampleSource());
+  std::mt19937 rng(20261209);
+  std::string noise(sample.size(), '\0');
+  for (auto& c : noise) c = static_cast<char>(rng());
+  // Random bytes behind a valid header page: the reader gets past the first checks.
+  std::string noisyBody = sample.substr(0, 4096) + noise.substr(4096);
+  std::string wrongPassword = readBytes(testsupport::corpusFile("mdb-reader/V2000_with-password.mdb"));
+  return {
+      {"a zero-byte file", ""},
+      {"one byte short of a page", sample.substr(0, 4095)},
+      {"truncated to half", sample.substr(0, sample.size() / 2)},
+      {"truncated mid-page", sample.substr(0, sample.size() - 1000)},
+      {"random bytes", noise},
+      {"random bytes behind a valid header", noisyBody},
+      {"a database with another password", wrongPassword},
+      {"a directory", "", true},
+      {"an unreadable file", sample, false, true},
+  };
+}
+
+TEST(SourceFileDrill, BadSourcesEndInClearMessagesAndChangeNothing) {
+  for (const auto& bad : badSources()) {
+    SCOPED_TRACE(bad.what);
+    testsupport::TempDir dir;
+    const fs::path source = dir / "tarvo.mdb";
+    const fs::path out = dir / "program";
+    fs::create_directories(out);
+    ChildOptions options;
+    if (bad.directory) {
+      fs::create_directories(source / "inside");
+    } else {
+      writeBytes(source, bad.bytes);
+    }
+    if (bad.unreadable) {
+      fs::permissions(source, fs::perms::none);
+      fs::permissions(out, fs::perms::all);  // the unprivileged child may write here
+      options.asUnprivilegedUser = true;
+    }
+
+    const ChildResult r = runBatch(source, out, options);
+    expectClearFailure(r);
+
+    if (!bad.directory) {
+      fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
+      EXPECT_EQ(readBytes(source), bad.bytes) << "the source changed";
+    }
+    // Whatever the run made of the program directory, no certificate rows came of it.
+    for (const auto& entry : fs::directory_iterator(out)) {
+      if (entry.path().extension() != ".mdb") continue;
+      std::vector<CertRow> rows;
+      try {
+        rows = readCertRows(entry.path());
+      } catch (const std::exception&) {
+        continue;  // no certificate table at all
+      }
+      EXPECT_TRUE(rows.empty()) << entry.path() << " holds " << rows.size() << " rows";
+    }
+  }
+}
+
+}  // namespace
