@@ -8,22 +8,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
 #include <stdexcept>
 #include <thread>
 
-#include "tests/support/paths.h"
 
 namespace drills {
 
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+// Moves what is waiting in a non-blocking pipe into `into`; false once the writer closed it.
+bool drain(int fd, std::string& into) {
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) {
+      into.append(buf, static_cast<size_t>(n));
+    } else {
+      return n < 0 && (errno == EAGAIN || errno == EINTR);
+    }
+  }
 }
 
 const passwd* nobody() {
@@ -37,8 +41,9 @@ unsigned unprivilegedUid() { return getuid() == 0 && nobody() ? nobody()->pw_uid
 unsigned unprivilegedGid() { return getuid() == 0 && nobody() ? nobody()->pw_gid : getgid(); }
 
 ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& options) {
-  testsupport::TempDir capture;
-  const auto outPath = capture / "out", errPath = capture / "err";
+  // Pipes rather than files: a file-size limit must not silence the child's messages.
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -50,11 +55,10 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     // Only async-signal-safe calls from here to exec.
-    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (out < 0 || err < 0) _exit(126);
-    dup2(out, 1);
-    dup2(err, 2);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
     if (options.fileSizeLimit) {
       // A real full disk fails the write (ENOSPC); the limit does so too (EFBIG) once the
       // default "terminate on SIGXFSZ" is out of the way.
@@ -69,10 +73,17 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
     _exit(127);
   }
 
+  close(outPipe[1]);
+  close(errPipe[1]);
+  fcntl(outPipe[0], F_SETFL, O_NONBLOCK);
+  fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
+
   ChildResult result;
   int status = 0;
   bool killed = false;
   for (;;) {
+    drain(outPipe[0], result.out);
+    drain(errPipe[0], result.err);
     const pid_t done = waitpid(pid, &status, WNOHANG);
     if (done == pid) break;
     const auto now = std::chrono::steady_clock::now();
@@ -92,8 +103,12 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   result.exited = WIFEXITED(status);
   if (result.exited) result.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = slurp(outPath);
-  result.err = slurp(errPath);
+  // The child is gone; what it wrote is all in the pipes (grandchildren would keep them open,
+  // so read what is there without waiting for the end).
+  drain(outPipe[0], result.out);
+  drain(errPipe[0], result.err);
+  close(outPipe[0]);
+  close(errPipe[0]);
   return result;
 }
 

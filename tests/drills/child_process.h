@@ -1,4 +1,4 @@
-// Runs a program as a child process the way a drill needs it: output captured in files,
+// Runs a program as a child process the way a drill needs it: its output captured,
 // a deadline after which it is killed as hung, and optionally a file-size limit (a full
 // disk), another user (so file modes bite even when the tests run as root) or a deliberate
 // kill after a delay. POSIX only, like the drills themselves.

@@ -1,8 +1,10 @@
 // Drills on the source database: files that are no usable Tarvo database. Each must end in
-// clear messages, never a crash or a hang, leave the source byte for byte as it was, and
-// leave no certificate rows behind.
+// clear messages, never a crash or a hang, and leave the source byte for byte as it was. The
+// run goes on past a failed step, so a source damaged only in part may still give rows: each
+// of them must be a row the undamaged sample gives, nothing invented or garbled.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "tests/drills/drill_support.h"
@@ -41,6 +43,7 @@ std::vector<BadSource> badSources() {
 }
 
 TEST(SourceFileDrill, BadSourcesEndInClearMessagesAndChangeNothing) {
+  const auto expected = expectedSampleRows();
   for (const auto& bad : badSources()) {
     SCOPED_TRACE(bad.what);
     testsupport::TempDir dir;
@@ -66,7 +69,7 @@ TEST(SourceFileDrill, BadSourcesEndInClearMessagesAndChangeNothing) {
       fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
       EXPECT_EQ(readBytes(source), bad.bytes) << "the source changed";
     }
-    // Whatever the run made of the program directory, no certificate rows came of it.
+    // Whatever the run made of the program directory, it holds only true certificate rows.
     for (const auto& entry : fs::directory_iterator(out)) {
       if (entry.path().extension() != ".mdb") continue;
       std::vector<CertRow> rows;
@@ -75,7 +78,10 @@ TEST(SourceFileDrill, BadSourcesEndInClearMessagesAndChangeNothing) {
       } catch (const std::exception&) {
         continue;  // no certificate table at all
       }
-      EXPECT_TRUE(rows.empty()) << entry.path() << " holds " << rows.size() << " rows";
+      for (const auto& row : rows) {
+        EXPECT_NE(std::find(expected.begin(), expected.end(), row), expected.end())
+            << entry.path() << " holds a row the sample does not give: " << row[0] << ", " << row[2];
+      }
     }
   }
 }
