@@ -25,7 +25,7 @@ std::vector<std::pair<std::u16string, Value>> defaultProperties() {
       {u"Seed", Value(int32_t{1})},
       {u"Increment", Value(int32_t{1})},
       {u"Jet OLEDB:Allow Zero Length", Value(true)},
-      {u"Jet OLEDB:Compressed UNICODE Strings", Value(true)},
+      {u"Jet OLEDB:Compressed UNICODE Strings", Value(false)},  // the provider's default
   };
 }
 
@@ -237,6 +237,10 @@ void Tables::append(const Table& table) {
     }
     // Columns accept Null unless asked otherwise through the Nullable property: the
     // certificate table writes Null dates into columns created without adColNullable.
+    // Text is stored compressed only when asked for, as the provider does by default.
+    if (const Value* z = property(s, u"Jet OLEDB:Compressed UNICODE Strings"); z && z->is<bool>()) {
+      n.compressedUnicode = z->get<bool>();
+    }
     if (const Value* nl = property(s, u"Nullable"); nl && nl->is<bool>()) n.required = !nl->get<bool>();
     columns.push_back(std::move(n));
   }

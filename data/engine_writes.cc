@@ -32,7 +32,8 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
     }
     s.autoIncrement = c.autoIncrement;
     s.required = c.required;
-    s.compressedUnicode = c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Memo;
+    s.compressedUnicode = c.compressedUnicode &&
+                          (c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Memo);
     s.description = c.description;
     spec.columns.push_back(std::move(s));
   }

@@ -20,6 +20,7 @@ struct NewColumn {
   int size = 0;  // text: characters (0: 255)
   bool autoIncrement = false;
   bool required = false;
+  bool compressedUnicode = false;  // text and memo: the compressed form is allowed
   std::u16string description;
 };
 

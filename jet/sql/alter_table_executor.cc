@@ -27,7 +27,8 @@ void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement
   spec.textLength = add.type.type == ColumnType::Text ? add.type.size : 255;
   spec.autoIncrement = add.type.autoIncrement;
   spec.required = add.notNull;
-  spec.compressedUnicode = add.type.type == ColumnType::Text || add.type.type == ColumnType::Memo;
+  // Jet's DDL stores text uncompressed unless WITH COMPRESSION is given, which we do not parse.
+  spec.compressedUnicode = false;
   writer.addColumn(def->name, spec);
 }
 

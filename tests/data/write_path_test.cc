@@ -7,6 +7,7 @@
 #include <set>
 
 #include "data/text.h"
+#include "jet/database.h"
 #include "tests/data/data_test_support.h"
 #include "tests/support/oracle.h"
 
@@ -82,6 +83,27 @@ std::string fileBytes(const std::filesystem::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+
+// Every stored attribute of each column, as the reference certificate file has them.
+void expectColumnsAsInReference(const std::filesystem::path& file) {
+  auto ours = jet::Database::open(file).tableDef(u"Tarvo_Certs");
+  auto ref = jet::Database::open(testsupport::sharedDir() / "corpus/generated/cert_reference.mdb",
+                                 u"KRVNDQLT-58203")
+                 .tableDef(u"Tarvo_Certs");
+  ASSERT_EQ(ours->columns.size(), ref->columns.size());
+  for (size_t i = 0; i < ref->columns.size(); ++i) {
+    const auto& o = ours->columns[i];
+    const auto& r = ref->columns[i];
+    SCOPED_TRACE(data::toUtf8(r.name));
+    EXPECT_EQ(o.name, r.name);
+    EXPECT_EQ(o.type, r.type);
+    EXPECT_EQ(o.length, r.length);
+    EXPECT_EQ(o.flags, r.flags);
+    EXPECT_EQ(o.extraFlags, r.extraFlags);  // no compressed text unless asked for
+    EXPECT_EQ(o.isFixed(), r.isFixed());
+  }
+}
+
 TEST(WritePathTest, NewCertificateFileHasTheTableOthersRead) {
   testsupport::TempDir dir;
   const auto file = dir / "L-918113.mdb";
@@ -97,6 +119,7 @@ TEST(WritePathTest, NewCertificateFileHasTheTableOthersRead) {
     EXPECT_EQ(col.name, data::toUtf8(kCertColumns[i].name));
     EXPECT_EQ(col.type, kCertColumns[i].type == data::adDate ? "DateTime" : "Text (255)");
   }
+  expectColumnsAsInReference(file);
   // The file is complete: a second create at the path is refused.
   data::Catalog again;
   EXPECT_NE(errorOf([&] {
@@ -199,6 +222,7 @@ TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
   rs.updateBatch();
   rs.close();
   cn.close();
+  expectColumnsAsInReference(file);  // the added Type too
   auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
   ASSERT_EQ(csv.rows.size(), 1u);
   EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("T"));
