@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,7 +25,7 @@ inline QApplication& application() {
 }
 
 // Processes events until ready() holds or the time runs out; returns ready().
-inline bool waitUntil(const std::function<bool()>& ready, int timeoutMs = 5000) {
+inline bool waitUntil(const std::function<bool()>& ready, int timeoutMs = 30000) {
   QElapsedTimer clock;
   clock.start();
   while (!ready()) {
@@ -34,25 +35,36 @@ inline bool waitUntil(const std::function<bool()>& ready, int timeoutMs = 5000) 
   return true;
 }
 
-// Calls act(modal) once a modal window is open (from inside its own event loop); gives up
-// after the timeout, so that a test cannot hang on a dialog that never appears.
-inline void onNextModal(std::function<void(QWidget*)> act, int timeoutMs = 5000) {
-  auto* timer = new QTimer;
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, act = std::move(act), timeoutMs] {
+// While it lives, hands every modal window that opens (file dialog, message box) to act,
+// once each, from inside that window's own event loop. act must close the window, so that a
+// test never hangs on a modal it did not expect.
+class ModalWatcher {
+ public:
+  explicit ModalWatcher(std::function<void(QWidget*)> act) : act_(std::move(act)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+    timer_.start(10);
+  }
+  ModalWatcher(const ModalWatcher&) = delete;
+  ModalWatcher& operator=(const ModalWatcher&) = delete;
+  int seen() const { return seen_; }
+
+ private:
+  void poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal->isVisible()) {
-      timer->stop();
-      timer->deleteLater();
-      act(modal);
-    } else if (clock->elapsed() > timeoutMs) {
-      timer->stop();
-      timer->deleteLater();
-    }
-  });
-  timer->start(10);
-}
+    if (busy_ || modal == nullptr || !modal->isVisible() || modal == last_) return;
+    busy_ = true;
+    last_ = modal;
+    ++seen_;
+    act_(modal);
+    busy_ = false;
+  }
+
+  std::function<void(QWidget*)> act_;
+  QTimer timer_;
+  QPointer<QWidget> last_;
+  bool busy_ = false;
+  int seen_ = 0;
+};
 
 // A shown window with a do-nothing START unless the test gives one.
 inline std::unique_ptr<app::FrmMain> shownWindow(app::FrmMain::RunHandler onStart = {}) {

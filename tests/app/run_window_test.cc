@@ -6,8 +6,6 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -63,7 +61,7 @@ TEST_F(RunWindowTest, FilterShowsTarvoDatabasesWhateverTheirCase) {
   QStringList shown;
   QString filterShown, title;
   bool readOnly = false;
-  apptest::onNextModal([&](QWidget* modal) {
+  apptest::ModalWatcher watcher([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     shown = listedNames(dialog);
@@ -83,7 +81,7 @@ TEST_F(RunWindowTest, ChosenFileComesBackAsItsFullPath) {
   touch("Tarvo.MDB");
   prepareDialog();
   const QString wanted = QString::fromStdU16String((dir_ / "Tarvo.MDB").u16string());
-  apptest::onNextModal([&](QWidget* modal) {
+  apptest::ModalWatcher watcher([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     dialog->selectFile(wanted);
@@ -95,7 +93,7 @@ TEST_F(RunWindowTest, ChosenFileComesBackAsItsFullPath) {
 
 TEST_F(RunWindowTest, CancelFailsWith32755OnlyWhenTheCancelSwitchIsOn) {
   prepareDialog();
-  apptest::onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  apptest::ModalWatcher watcher([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
   try {
     ops_->showOpenDialog();
     ADD_FAILURE() << "a cancel with the switch on must fail";
@@ -105,7 +103,6 @@ TEST_F(RunWindowTest, CancelFailsWith32755OnlyWhenTheCancelSwitchIsOn) {
   }
 
   ops_->setDialogCancelError(false);
-  apptest::onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
   EXPECT_NO_THROW(ops_->showOpenDialog());
   EXPECT_TRUE(ops_->dialogFileName().empty());
 }
@@ -118,18 +115,6 @@ TEST(NameFilters, DescriptionAndPatternPairs) {
   EXPECT_TRUE(app::qtNameFilters("").isEmpty());
   EXPECT_TRUE(app::qtNameFilters("Only a description").isEmpty());
   EXPECT_TRUE(app::qtNameFilters("Empty pattern|").isEmpty());
-}
-
-TEST_F(RunWindowTest, BoxesTakeTheWholeText) {
-  ops_->setResultsText(u"42");
-  ops_->setUploadFileDirectoryText(u"1234.mdb");
-  ops_->setUploadFileNameText(u"C:\\Programs\\Tarvo \u00e9t\u00e9");
-  EXPECT_EQ(control<QLineEdit>(*window_, "txtResults")->text(), "42");
-  EXPECT_EQ(control<QLineEdit>(*window_, "txtUploadFileDirectory")->text(), "1234.mdb");
-  EXPECT_EQ(control<QLineEdit>(*window_, "txtUploadFileName")->text(),
-            QString::fromUtf8("C:\\Programs\\Tarvo \u00e9t\u00e9"));
-  ops_->setResultsText(u"");
-  EXPECT_TRUE(control<QLineEdit>(*window_, "txtResults")->text().isEmpty());
 }
 
 TEST_F(RunWindowTest, ProgressBarKeepsSinglePrecisionValues) {
@@ -180,7 +165,7 @@ TEST_F(RunWindowTest, MessageIsModalWithOneOkButtonAndNoIcon) {
   QString text, title;
   int buttons = -1;
   bool modal = false, noIcon = false;
-  apptest::onNextModal([&](QWidget* w) {
+  apptest::ModalWatcher watcher([&](QWidget* w) {
     auto* box = qobject_cast<QMessageBox*>(w);
     ASSERT_NE(box, nullptr);
     text = box->text();
