@@ -125,8 +125,23 @@ class Run {
         next_ = 32;
         if (!std::filesystem::is_regular_file(std::filesystem::path(s_.sCertFile))) next_ = 30;
         break;
-      case 30: certfile::CreateAccessDatabase(s_.sCertFile); break;
-      case 31: certfile::CreateAccessTable(s_.sCertFile); break;
+      case 30:
+        certfile::CreateAccessDatabase(s_.sCertFile);
+        createdCertFile_ = true;
+        break;
+      case 31:
+        try {
+          certfile::CreateAccessTable(s_.sCertFile);
+        } catch (...) {
+          // A file this run made without its table (a full disk, say) would be taken as an
+          // existing certificate file by every later run and never get the table: remove it.
+          if (createdCertFile_) {
+            std::error_code ec;
+            std::filesystem::remove(std::filesystem::path(s_.sCertFile), ec);
+          }
+          throw;
+        }
+        break;
       case 32: {
         const std::u16string number = licence();
         (void)certificatePath(w_.programDirectory(), number);  // the same check as step 28
@@ -271,6 +286,7 @@ class Run {
   WindowBox box_;
   RunState s_;
   int next_ = 1;
+  bool createdCertFile_ = false;  // step 30 made the certificate file in this run
 };
 
 }  // namespace
