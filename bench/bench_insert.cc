@@ -55,15 +55,15 @@ int main(int argc, char** argv) {
     auto db = jet::Database::open(out, u"", true);
     jet::DatabaseWriter w(db, batched ? jet::DatabaseWriter::Durability::kBatched
                                       : jet::DatabaseWriter::Durability::kEachRow);
-    jet::TableSpec spec{u"Tarvo_Certs", {}};
-    spec.columns.push_back({u"RecID", jet::ColumnType::Long, 255, true, false, false, u"Autoincrement Record ID"});
-    for (const char16_t* n : {u"LName", u"FName", u"Course"}) spec.columns.push_back({n, jet::ColumnType::Text});
-    spec.columns.push_back({u"Date", jet::ColumnType::DateTime});
-    spec.columns.push_back({u"Location", jet::ColumnType::Text});
-    spec.columns.push_back({u"Email", jet::ColumnType::Text});
-    spec.columns.push_back({u"Expiration", jet::ColumnType::DateTime});
-    for (const char16_t* n : {u"LicenseNo", u"Office", u"Licensee", u"Type"}) spec.columns.push_back({n, jet::ColumnType::Text});
-    w.createTable(spec);
+    jet::TableSpec wanted{u"Tarvo_Certs", {}};
+    wanted.columns.push_back({u"RecID", jet::ColumnType::Long, 255, true, false, false, u"Autoincrement Record ID"});
+    for (const char16_t* n : {u"LName", u"FName", u"Course"}) wanted.columns.push_back({n, jet::ColumnType::Text});
+    wanted.columns.push_back({u"Date", jet::ColumnType::DateTime});
+    wanted.columns.push_back({u"Location", jet::ColumnType::Text});
+    wanted.columns.push_back({u"Email", jet::ColumnType::Text});
+    wanted.columns.push_back({u"Expiration", jet::ColumnType::DateTime});
+    for (const char16_t* n : {u"LicenseNo", u"Office", u"Licensee", u"Type"}) wanted.columns.push_back({n, jet::ColumnType::Text});
+    w.createTable(wanted);
 
     const auto start = std::chrono::steady_clock::now();
     std::vector<jet::Value> v(12);

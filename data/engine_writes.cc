@@ -17,8 +17,8 @@ void createDatabaseFile(const std::filesystem::path& path, std::u16string_view p
 
 void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
                  const std::vector<NewColumn>& columns) {
-  jet::TableSpec spec;
-  spec.name = std::u16string(name);
+  jet::TableSpec wanted;
+  wanted.name = std::u16string(name);
   for (const NewColumn& c : columns) {
     jet::ColumnSpec s;
     s.name = c.name;
@@ -35,9 +35,9 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
     s.compressedUnicode = c.compressedUnicode &&
                           (c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Memo);
     s.description = c.description;
-    spec.columns.push_back(std::move(s));
+    wanted.columns.push_back(std::move(s));
   }
-  writer.createTable(spec);
+  writer.createTable(wanted);
 }
 
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,

@@ -11,25 +11,25 @@
 
 namespace jet {
 
-void DatabaseWriter::addColumn(std::u16string_view table, const ColumnSpec& spec) {
+void DatabaseWriter::addColumn(std::u16string_view table, const ColumnSpec& wanted) {
   TableState& t = state(table);
-  if (spec.name.empty() || spec.name.size() > 64) throw Error(errc::kUnspecified, "A column name must have 1 to 64 characters.");
-  if (t.def.findColumn(spec.name)) {
-    throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' already has a column '" + toUtf8(spec.name) + "'.");
+  if (wanted.name.empty() || wanted.name.size() > 64) throw Error(errc::kUnspecified, "A column name must have 1 to 64 characters.");
+  if (t.def.findColumn(wanted.name)) {
+    throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' already has a column '" + toUtf8(wanted.name) + "'.");
   }
   if (t.def.columns.size() >= 255 || t.def.maxColumns >= 0xFFFF) {
     throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' cannot take more columns.");
   }
-  if (spec.type == ColumnType::Text && (spec.textLength < 1 || spec.textLength > 255)) {
+  if (wanted.type == ColumnType::Text && (wanted.textLength < 1 || wanted.textLength > 255)) {
     throw Error(errc::kUnspecified, "A Text column holds 1 to 255 characters.");
   }
-  if (spec.autoIncrement) {
+  if (wanted.autoIncrement) {
     throw Error(errc::kUnspecified, "An autonumber column cannot be added to an existing table.");
   }
-  if (!spec.description.empty() || spec.required) {
+  if (!wanted.description.empty() || wanted.required) {
     throw Error(errc::kUnspecified, "Properties of added columns are not supported.");
   }
-  ColumnDef c = nextColumn(t.def, columnDeclFor(spec));
+  ColumnDef c = nextColumn(t.def, columnDeclFor(wanted));
   if (c.isLongValue()) {
     // Its two long-value maps go beside the table's own maps when there is room.
     uint32_t mapPage = rowPointerPage(t.def.ownedPagesMap);

@@ -66,7 +66,7 @@ class DatabaseWriter {
 
   // Creates an empty table: TDEF, usage maps, its MSysObjects row and index entries, its
   // MSysACEs rows, and the property blob for descriptions and Required.
-  void createTable(const TableSpec& spec);
+  void createTable(const TableSpec& wanted);
 
   // Inserts one row. `values` has one entry per column in TableDef::columns order (column
   // number order). A Null for the autonumber column takes the next number; an explicit

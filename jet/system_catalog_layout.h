@@ -48,7 +48,7 @@ ColumnDef nextColumn(const TableDef& layout, const ColumnDecl& column);
 
 // The declaration of a user column as the writer creates it.
 struct ColumnSpec;
-ColumnDecl columnDeclFor(const ColumnSpec& spec);
+ColumnDecl columnDeclFor(const ColumnSpec& wanted);
 
 // System-table layouts with their usage maps and index roots at the page positions of a new
 // file (see database_create.cc for the page map).

@@ -23,20 +23,20 @@ constexpr size_t kMaxColumns = 255;
 
 Error invalid(const std::string& what) { return Error(errc::kUnspecified, what); }
 
-void checkSpec(const TableSpec& spec) {
-  if (spec.name.empty() || spec.name.size() > kMaxNameLength) {
+void checkSpec(const TableSpec& wanted) {
+  if (wanted.name.empty() || wanted.name.size() > kMaxNameLength) {
     throw invalid("A table name must have 1 to 64 characters.");
   }
-  if (!isIndexableText(spec.name) || spec.name.front() == u' ') {
-    throw invalid("The table name '" + toUtf8(spec.name) +
+  if (!isIndexableText(wanted.name) || wanted.name.front() == u' ') {
+    throw invalid("The table name '" + toUtf8(wanted.name) +
                   "' holds characters we cannot write; use letters, digits, blanks and _ . , ( ) # & $ + = @.");
   }
-  if (spec.columns.empty() || spec.columns.size() > kMaxColumns) {
+  if (wanted.columns.empty() || wanted.columns.size() > kMaxColumns) {
     throw invalid("A table must have 1 to 255 columns.");
   }
   std::set<std::u16string> seen;
   int autoNumbers = 0;
-  for (const auto& c : spec.columns) {
+  for (const auto& c : wanted.columns) {
     if (c.name.empty() || c.name.size() > kMaxNameLength) throw invalid("A column name must have 1 to 64 characters.");
     if (!seen.insert(foldCase(c.name)).second) throw invalid("The column name '" + toUtf8(c.name) + "' is used twice.");
     if (c.autoIncrement && c.type != ColumnType::Long) throw invalid("Only a Long column can be an autonumber.");
@@ -72,10 +72,10 @@ ColumnDecl columnDeclFor(const ColumnSpec& c) {
   return d;
 }
 
-void DatabaseWriter::createTable(const TableSpec& spec) {
-  checkSpec(spec);
-  if (db_.findTable(spec.name) || tables_.count(foldCase(spec.name))) {
-    throw invalid("Table '" + toUtf8(spec.name) + "' already exists.");
+void DatabaseWriter::createTable(const TableSpec& wanted) {
+  checkSpec(wanted);
+  if (db_.findTable(wanted.name) || tables_.count(foldCase(wanted.name))) {
+    throw invalid("Table '" + toUtf8(wanted.name) + "' already exists.");
   }
   // Read what the new rows need before anything changes.
   const CatalogEntry* tables = nullptr;
@@ -114,11 +114,11 @@ void DatabaseWriter::createTable(const TableSpec& spec) {
   const uint32_t tdefPage = pages_.allocate();
   const uint32_t mapPage = pages_.allocate();
   std::vector<ColumnDecl> decls;
-  for (const auto& c : spec.columns) decls.push_back(columnDeclFor(c));
+  for (const auto& c : wanted.columns) decls.push_back(columnDeclFor(c));
   auto st = std::make_unique<TableState>();
   TableDef& def = st->def;
   def = layoutFromColumns(kTableTypeUser, decls);
-  def.name = spec.name;
+  def.name = wanted.name;
   def.pages = {tdefPage};
   {
     PageBytes& page = pages_.edit(mapPage);
@@ -136,7 +136,7 @@ void DatabaseWriter::createTable(const TableSpec& spec) {
   rewriteTableDefinition(*st);
 
   std::vector<PropertySet> props;
-  for (const auto& c : spec.columns) {
+  for (const auto& c : wanted.columns) {
     PropertySet set{c.name, true, {}};
     if (c.required) set.properties.push_back(requiredProperty(true));
     if (!c.description.empty()) set.properties.push_back(descriptionProperty(c.description));
@@ -154,7 +154,7 @@ void DatabaseWriter::createTable(const TableSpec& spec) {
   };
   set(u"Id", static_cast<int32_t>(tdefPage));
   set(u"ParentId", parentId);
-  set(u"Name", spec.name);
+  set(u"Name", wanted.name);
   set(u"Type", msys_objects::kTypeTable);
   set(u"DateCreate", DateTime{now});
   set(u"DateUpdate", DateTime{now});
@@ -178,7 +178,7 @@ void DatabaseWriter::createTable(const TableSpec& spec) {
   }
   writeTableCounters(aces);
 
-  tables_.emplace(foldCase(spec.name), std::move(st));
+  tables_.emplace(foldCase(wanted.name), std::move(st));
   pages_.flush(durability_ == Durability::kEachRow);
   refreshReader();
 }

@@ -21,15 +21,15 @@ void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement
       }
     }
   }
-  ColumnSpec spec;
-  spec.name = add.column;
-  spec.type = add.type.type;
-  spec.textLength = add.type.type == ColumnType::Text ? add.type.size : 255;
-  spec.autoIncrement = add.type.autoIncrement;
-  spec.required = add.notNull;
+  ColumnSpec wanted;
+  wanted.name = add.column;
+  wanted.type = add.type.type;
+  wanted.textLength = add.type.type == ColumnType::Text ? add.type.size : 255;
+  wanted.autoIncrement = add.type.autoIncrement;
+  wanted.required = add.notNull;
   // Jet's DDL stores text uncompressed unless WITH COMPRESSION is given, which we do not parse.
-  spec.compressedUnicode = false;
-  writer.addColumn(def->name, spec);
+  wanted.compressedUnicode = false;
+  writer.addColumn(def->name, wanted);
 }
 
 }  // namespace jet::sql

@@ -51,11 +51,11 @@ std::optional<TypeSpec> typeOfWord(std::u16string_view word) {
 TypeSpec parseTypeSpec(TokenStream& in) {
   const Token& t = in.peek();
   if (t.kind != TokenKind::Word && t.kind != TokenKind::Bracketed) in.fail("expected a type");
-  std::optional<TypeSpec> spec = typeOfWord(t.text);
-  if (!spec) in.fail("expected a type word such as TEXT, LONG or DATETIME");
+  std::optional<TypeSpec> wanted = typeOfWord(t.text);
+  if (!wanted) in.fail("expected a type word such as TEXT, LONG or DATETIME");
   in.next();
   if (in.acceptSymbol(u"(")) {
-    if (spec->type != ColumnType::Text) in.fail("a size can be given only for text");
+    if (wanted->type != ColumnType::Text) in.fail("a size can be given only for text");
     const Token& n = in.peek();
     if (n.kind != TokenKind::Number || n.text.size() > 3 ||
         n.text.find_first_not_of(u"0123456789") != std::u16string::npos) {
@@ -66,9 +66,9 @@ TypeSpec parseTypeSpec(TokenStream& in) {
     if (size < 1 || size > 255) in.fail("expected a text size from 1 to 255");
     in.next();
     in.expectSymbol(u")");
-    spec->size = static_cast<uint16_t>(size);
+    wanted->size = static_cast<uint16_t>(size);
   }
-  return *spec;
+  return *wanted;
 }
 
 }  // namespace jet::sql
