@@ -125,23 +125,29 @@ class Run {
         next_ = 32;
         if (!std::filesystem::is_regular_file(std::filesystem::path(s_.sCertFile))) next_ = 30;
         break;
-      case 30:
-        certfile::CreateAccessDatabase(s_.sCertFile);
-        createdCertFile_ = true;
+      // The file and its table are made under a scratch name and renamed into place only
+      // once both exist: a run that fails or is killed in between (a full disk, a power cut)
+      // must not leave a tableless file that every later run would take as its certificate
+      // file and fail on.
+      case 30: {
+        const std::filesystem::path scratch = scratchCertPath();
+        std::error_code ec;
+        std::filesystem::remove(scratch, ec);  // left by a run killed before the rename
+        certfile::CreateAccessDatabase(scratch.u16string());
         break;
-      case 31:
+      }
+      case 31: {
+        const std::filesystem::path scratch = scratchCertPath();
         try {
-          certfile::CreateAccessTable(s_.sCertFile);
+          certfile::CreateAccessTable(scratch.u16string());
+          std::filesystem::rename(scratch, std::filesystem::path(s_.sCertFile));
         } catch (...) {
-          // A file this run made without its table (a full disk, say) would be taken as an
-          // existing certificate file by every later run and never get the table: remove it.
-          if (createdCertFile_) {
-            std::error_code ec;
-            std::filesystem::remove(std::filesystem::path(s_.sCertFile), ec);
-          }
+          std::error_code ec;
+          std::filesystem::remove(scratch, ec);
           throw;
         }
         break;
+      }
       case 32: {
         const std::u16string number = licence();
         (void)certificatePath(w_.programDirectory(), number);  // the same check as step 28
@@ -286,7 +292,10 @@ class Run {
   WindowBox box_;
   RunState s_;
   int next_ = 1;
-  bool createdCertFile_ = false;  // step 30 made the certificate file in this run
+
+  std::filesystem::path scratchCertPath() const {
+    return std::filesystem::path(s_.sCertFile + u".creating-table");
+  }
 };
 
 }  // namespace
