@@ -1,0 +1,147 @@
+// UTF-8 <-> UTF-16 at the edges of the engine: error descriptions, names and passwords
+// from the command line or the window. Whatever comes in, the result is well formed, every
+// bad sequence shows as U+FFFD and no good character next to it is lost.
+#include "jet/unicode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using jet::fromUtf8;
+using jet::toUtf8;
+
+std::string hex(std::string_view bytes) {
+  std::string s;
+  for (unsigned char b : bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    s += kDigits[b >> 4];
+    s += kDigits[b & 0xF];
+    s += ' ';
+  }
+  return s;
+}
+
+// One conversion: the text in UTF-8 and in UTF-16, and what the case is about.
+struct Case {
+  const char* what;
+  std::string utf8;
+  std::u16string utf16;
+};
+
+std::string trace(const Case& c) { return std::string(c.what) + ": " + hex(c.utf8); }
+
+bool isWellFormed(std::u16string_view t) {
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] >= 0xD800 && t[i] <= 0xDBFF) {
+      if (i + 1 >= t.size() || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) return false;
+      ++i;
+    } else if (t[i] >= 0xDC00 && t[i] <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(Unicode, EveryEncodedLengthRoundTripsAtItsBounds) {
+  const Case cases[] = {
+      {"an embedded NUL is a character", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+      {"the last of one byte", "\x7F", u"\u007F"},
+      {"the first of two bytes", "\xC2\x80", u"\u0080"},
+      {"e acute", "\xC3\xA9", u"\u00E9"},
+      {"the last of two bytes", "\xDF\xBF", u"\u07FF"},
+      {"the first of three bytes", "\xE0\xA0\x80", u"\u0800"},
+      {"the euro sign", "\xE2\x82\xAC", u"\u20AC"},
+      {"just below the surrogates", "\xED\x9F\xBF", u"\uD7FF"},
+      {"just above the surrogates", "\xEE\x80\x80", u"\uE000"},
+      {"a replacement character that was in the text", "\xEF\xBF\xBD", u"\uFFFD"},
+      {"the last of three bytes", "\xEF\xBF\xBF", u"\uFFFF"},
+      {"the first of four bytes", "\xF0\x90\x80\x80", u"\U00010000"},
+      {"an emoji", "\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"the last character", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(trace(c));
+    EXPECT_EQ(fromUtf8(c.utf8), c.utf16);
+    EXPECT_EQ(toUtf8(c.utf16), c.utf8);
+  }
+}
+
+TEST(Unicode, MalformedUtf8BecomesOneReplacementPerBadSequence) {
+  const Case cases[] = {
+      {"a lone continuation byte", "a\x80z", u"a\uFFFDz"},
+      {"continuation bytes in a row", "\x80\xBF", u"\uFFFD\uFFFD"},
+      {"bytes that never start a sequence", "\xF8\xFE\xFF", u"\uFFFD\uFFFD\uFFFD"},
+      {"a five-byte form", "\xF8\x88\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"two bytes cut at the end", "a\xC3", u"a\uFFFD"},
+      {"three bytes cut at the end", "a\xE2\x82", u"a\uFFFD"},
+      {"four bytes cut at the end", "a\xF0\x9F\x98", u"a\uFFFD"},
+      {"a sequence cut by a plain character", "\xE2\x82z", u"\uFFFDz"},
+      {"a sequence cut by a new lead byte", "\xF0\x9F\xC3\xA9", u"\uFFFD\u00E9"},
+      {"an overlong NUL", "\xC0\x80", u"\uFFFD"},
+      {"an overlong two-byte form", "\xC1\xBF", u"\uFFFD"},
+      {"an overlong slash in three bytes", "\xE0\x80\xAF", u"\uFFFD"},
+      {"an overlong euro sign in four bytes", "\xF0\x82\x82\xAC", u"\uFFFD"},
+      {"an encoded high surrogate", "\xED\xA0\x80", u"\uFFFD"},
+      {"an encoded low surrogate", "\xED\xBF\xBF", u"\uFFFD"},
+      {"a surrogate pair encoded as two characters", "\xED\xA0\xBD\xED\xB8\x80", u"\uFFFD\uFFFD"},
+      {"just above U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD"},
+      {"the largest four-byte form", "\xF7\xBF\xBF\xBF", u"\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(trace(c));
+    EXPECT_EQ(fromUtf8(c.utf8), c.utf16);
+  }
+}
+
+TEST(Unicode, LoneSurrogatesBecomeReplacementInUtf8) {
+  const Case cases[] = {
+      {"a high surrogate at the end", "a\xEF\xBF\xBD", u"a\xD800"},
+      {"a high surrogate before a plain character", "\xEF\xBF\xBDz", u"\xDBFFz"},
+      {"a low surrogate alone", "a\xEF\xBF\xBDz", u"a\xDC00z"},
+      {"a pair in the wrong order", "\xEF\xBF\xBD\xEF\xBF\xBD", u"\xDC00\xD800"},
+      {"two high surrogates, the second paired", "\xEF\xBF\xBD\xF0\x9F\x98\x80", u"\xD800\xD83D\xDE00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(toUtf8(c.utf16), c.utf8);
+    EXPECT_EQ(fromUtf8(toUtf8(c.utf16)).size(), c.utf16.size());  // one character each
+  }
+}
+
+// Every string of one or two bytes, and three-byte strings (every fifth last byte) after the
+// lead bytes where the bounds lie: the result is well formed, converting it again changes
+// nothing, the ASCII bytes all come through in order, and nothing grows beyond one unit per
+// byte.
+TEST(Unicode, AnyBytesGiveWellFormedTextThatKeepsItsAsciiCharacters) {
+  std::vector<std::string> inputs;
+  for (int a = 0; a < 256; ++a) {
+    inputs.push_back(std::string(1, char(a)));
+    for (int b = 0; b < 256; ++b) inputs.push_back({char(a), char(b)});
+  }
+  for (int lead : {0xC2, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5}) {
+    for (int b = 0; b < 256; ++b) {
+      for (int c = 0; c < 256; c += 5) inputs.push_back({char(lead), char(b), char(c)});
+    }
+  }
+  int failures = 0, replaced = 0;
+  for (const auto& in : inputs) {
+    const std::u16string out = fromUtf8(in);
+    std::u16string ascii, kept;
+    for (unsigned char b : in) {
+      if (b < 0x80) ascii += char16_t(b);
+    }
+    for (char16_t u : out) {
+      if (u < 0x80) kept += u;
+    }
+    const bool ok = isWellFormed(out) && fromUtf8(toUtf8(out)) == out && kept == ascii && out.size() <= in.size();
+    if (!ok && ++failures <= 5) ADD_FAILURE() << hex(in);
+    if (out.find(u'\uFFFD') != std::u16string::npos) ++replaced;
+  }
+  EXPECT_EQ(failures, 0);
+  EXPECT_GT(replaced, 100000);  // most of these strings are malformed
+}
+
+}  // namespace
