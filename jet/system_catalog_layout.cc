@@ -35,14 +35,49 @@ LogicalIndexDef logicalIndex(std::u16string name, uint32_t number, uint8_t kind)
   return l;
 }
 
-// Assigns the two long-value maps of each memo/OLE column, starting at `firstRow`.
-void assignLongValueMaps(TableDef& t, uint8_t firstRow) {
-  uint8_t row = firstRow;
+// One column of a system table: every text and binary one is 510 bytes long.
+struct SystemColumn {
+  const char16_t* name;
+  ColumnType type;
+  bool sid = false;  // an Owner/SID column
+};
+
+// One index of a system table, logical and real under the same number.
+struct SystemIndex {
+  const char16_t* name;
+  std::vector<uint16_t> columns;
+  uint32_t rootPage;
+  uint8_t flags;  // of the real index
+  uint8_t kind;   // of the logical index
+  uint32_t distinctKeys;
+};
+
+// A system table of a new file. Its rows on the usage-map page follow one another from
+// `firstMapRow`: owned pages, free pages, two for each memo/OLE column, one for each index.
+TableDef systemTable(const char16_t* name, uint8_t firstMapRow, std::initializer_list<SystemColumn> columns,
+                     std::initializer_list<SystemIndex> indexes, uint32_t rowCount) {
+  std::vector<ColumnDecl> decls;
+  for (const auto& c : columns) {
+    const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
+    decls.push_back({c.name, c.type, static_cast<uint16_t>(sized ? 510 : 0), c.sid ? kSysSid : kSys});
+  }
+  TableDef t = layoutFromColumns(kTableTypeSystem, decls);
+  t.name = name;
+  uint8_t row = firstMapRow;
+  t.ownedPagesMap = mapRow(row++);
+  t.freePagesMap = mapRow(row++);
   for (auto& c : t.columns) {
     if (!c.isLongValue()) continue;
     c.lvOwnedMap = mapRow(row++);
     c.lvFreeMap = mapRow(row++);
   }
+  uint32_t number = 0;
+  for (const auto& ix : indexes) {
+    t.realIndexes.push_back(realIndex(ix.columns, row++, ix.rootPage, ix.flags, ix.distinctKeys));
+    t.indexes.push_back(logicalIndex(ix.name, number++, ix.kind));
+  }
+  t.rowCount = rowCount;
+  return t;
 }
 
 }  // namespace
@@ -96,91 +131,66 @@ TableDef layoutFromColumns(uint8_t tableType, const std::vector<ColumnDecl>& col
 }
 
 TableDef msysObjectsLayout() {
-  auto t = layoutFromColumns(kTableTypeSystem, {
-      {u"Id", ColumnType::Long, 0, kSys},
-      {u"ParentId", ColumnType::Long, 0, kSys},
-      {u"Name", ColumnType::Text, 510, kSys},
-      {u"Type", ColumnType::Integer, 0, kSys},
-      {u"DateCreate", ColumnType::DateTime, 0, kSys},
-      {u"DateUpdate", ColumnType::DateTime, 0, kSys},
-      {u"Owner", ColumnType::Binary, 510, kSysSid},
-      {u"Flags", ColumnType::Long, 0, kSys},
-      {u"Database", ColumnType::Memo, 0, kSys},
-      {u"Connect", ColumnType::Memo, 0, kSys},
-      {u"ForeignName", ColumnType::Text, 510, kSys},
-      {u"RmtInfoShort", ColumnType::Binary, 510, kSys},
-      {u"RmtInfoLong", ColumnType::OLE, 0, kSys},
-      {u"Lv", ColumnType::OLE, 0, kSys},
-      {u"LvProp", ColumnType::OLE, 0, kSys},
-      {u"LvModule", ColumnType::OLE, 0, kSys},
-      {u"LvExtra", ColumnType::OLE, 0, kSys},
-  });
-  t.name = u"MSysObjects";
-  t.ownedPagesMap = mapRow(0);
-  t.freePagesMap = mapRow(1);
-  assignLongValueMaps(t, 2);
-  t.realIndexes = {realIndex({msys_objects::kParentId, msys_objects::kName}, 0x10, 7, 0x81, 8),
-                   realIndex({msys_objects::kId}, 0x11, 8, 0x81, 8)};
-  t.indexes = {logicalIndex(u"ParentIdName", 0, 0), logicalIndex(u"Id", 1, 1)};
-  t.rowCount = 8;
-  return t;
+  using namespace msys_objects;
+  using enum ColumnType;
+  return systemTable(u"MSysObjects", 0,
+                     {{u"Id", Long},
+                      {u"ParentId", Long},
+                      {u"Name", Text},
+                      {u"Type", Integer},
+                      {u"DateCreate", DateTime},
+                      {u"DateUpdate", DateTime},
+                      {u"Owner", Binary, true},
+                      {u"Flags", Long},
+                      {u"Database", Memo},
+                      {u"Connect", Memo},
+                      {u"ForeignName", Text},
+                      {u"RmtInfoShort", Binary},
+                      {u"RmtInfoLong", OLE},
+                      {u"Lv", OLE},
+                      {u"LvProp", OLE},
+                      {u"LvModule", OLE},
+                      {u"LvExtra", OLE}},
+                     {{u"ParentIdName", {kParentId, kName}, 7, 0x81, 0, 8}, {u"Id", {kId}, 8, 0x81, 1, 8}},
+                     8);
 }
 
 TableDef msysAcesLayout() {
-  auto t = layoutFromColumns(kTableTypeSystem, {
-      {u"ObjectId", ColumnType::Long, 0, kSys},
-      {u"SID", ColumnType::Binary, 510, kSysSid},
-      {u"ACM", ColumnType::Long, 0, kSys},
-      {u"FInheritable", ColumnType::Boolean, 0, kSys},
-  });
-  t.name = u"MSysACEs";
-  t.ownedPagesMap = mapRow(0x12);
-  t.freePagesMap = mapRow(0x13);
-  t.realIndexes = {realIndex({msys_aces::kObjectId}, 0x14, 9, 0x88, 8)};
-  t.indexes = {logicalIndex(u"ObjectId", 0, 0)};
-  t.rowCount = 16;
-  return t;
+  using enum ColumnType;
+  return systemTable(u"MSysACEs", 0x12,
+                     {{u"ObjectId", Long}, {u"SID", Binary, true}, {u"ACM", Long}, {u"FInheritable", Boolean}},
+                     {{u"ObjectId", {msys_aces::kObjectId}, 9, 0x88, 0, 8}}, 16);
 }
 
 TableDef msysQueriesLayout() {
-  auto t = layoutFromColumns(kTableTypeSystem, {
-      {u"ObjectId", ColumnType::Long, 0, kSys},
-      {u"Attribute", ColumnType::Byte, 0, kSys},
-      {u"Order", ColumnType::Binary, 510, kSys},
-      {u"Name1", ColumnType::Text, 510, kSys},
-      {u"Name2", ColumnType::Text, 510, kSys},
-      {u"Expression", ColumnType::Memo, 0, kSys},
-      {u"Flag", ColumnType::Integer, 0, kSys},
-      {u"LvExtra", ColumnType::Long, 0, kSys},
-  });
-  t.name = u"MSysQueries";
-  t.ownedPagesMap = mapRow(0x15);
-  t.freePagesMap = mapRow(0x16);
-  assignLongValueMaps(t, 0x17);
-  t.realIndexes = {realIndex({0, 1, 2}, 0x19, 10, 0x81, 0)};
-  t.indexes = {logicalIndex(u"ObjectIdAttribute", 0, 1)};
-  return t;
+  using enum ColumnType;
+  return systemTable(u"MSysQueries", 0x15,
+                     {{u"ObjectId", Long},
+                      {u"Attribute", Byte},
+                      {u"Order", Binary},
+                      {u"Name1", Text},
+                      {u"Name2", Text},
+                      {u"Expression", Memo},
+                      {u"Flag", Integer},
+                      {u"LvExtra", Long}},
+                     {{u"ObjectIdAttribute", {0, 1, 2}, 10, 0x81, 1, 0}}, 0);
 }
 
 TableDef msysRelationshipsLayout() {
-  auto t = layoutFromColumns(kTableTypeSystem, {
-      {u"szRelationship", ColumnType::Text, 510, kSys},
-      {u"grbit", ColumnType::Long, 0, kSys},
-      {u"ccolumn", ColumnType::Long, 0, kSys},
-      {u"icolumn", ColumnType::Long, 0, kSys},
-      {u"szObject", ColumnType::Text, 510, kSys},
-      {u"szColumn", ColumnType::Text, 510, kSys},
-      {u"szReferencedObject", ColumnType::Text, 510, kSys},
-      {u"szReferencedColumn", ColumnType::Text, 510, kSys},
-  });
-  t.name = u"MSysRelationships";
-  t.ownedPagesMap = mapRow(0x1A);
-  t.freePagesMap = mapRow(0x1B);
-  t.realIndexes = {realIndex({0}, 0x1C, 11, 0x82, 0), realIndex({4}, 0x1D, 12, 0x82, 0),
-                   realIndex({6}, 0x1E, 13, 0x82, 0)};
-  t.indexes = {logicalIndex(u"szRelationship", 0, 0), logicalIndex(u"szObject", 1, 0),
-                      logicalIndex(u"szReferencedObject", 2, 0)};
-  return t;
+  using enum ColumnType;
+  return systemTable(u"MSysRelationships", 0x1A,
+                     {{u"szRelationship", Text},
+                      {u"grbit", Long},
+                      {u"ccolumn", Long},
+                      {u"icolumn", Long},
+                      {u"szObject", Text},
+                      {u"szColumn", Text},
+                      {u"szReferencedObject", Text},
+                      {u"szReferencedColumn", Text}},
+                     {{u"szRelationship", {0}, 11, 0x82, 0, 0},
+                      {u"szObject", {4}, 12, 0x82, 0, 0},
+                      {u"szReferencedObject", {6}, 13, 0x82, 0, 0}},
+                     0);
 }
 
 std::vector<std::vector<Value>> newCatalogRows(double date) {
