@@ -3,18 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "data/error.h"
+#include "tests/support/error_number.h"
 
 namespace {
 
 using data::ConnectionString;
 
 int errorOf(std::u16string_view text) {
-  try {
-    ConnectionString::parse(text).requireJetFile();
-  } catch (const data::Error& e) {
-    return e.number();
-  }
-  return 0;
+  return testsupport::errorNumberOf([&] { ConnectionString::parse(text).requireJetFile(); });
 }
 
 // The three forms the system writes: opening a source or certificate file, creating one,

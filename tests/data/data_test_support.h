@@ -1,4 +1,5 @@
-// Shared by the data layer's tests: the generated sample database and error capture.
+// Shared by the data layer's tests: the generated sample database, error capture and the
+// record set opened the way the run opens its certificate table.
 #pragma once
 
 #include <filesystem>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "data/ado.h"
+#include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 
 namespace datatest {
@@ -31,13 +33,22 @@ inline data::Connection openSample() {
 }
 
 // The error number an operation raises, or 0 when it succeeds.
-inline int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const data::Error& e) {
-    return e.number();
-  }
-  return 0;
+inline int errorOf(const std::function<void()>& f) { return testsupport::errorNumberOf(f); }
+
+// A static, client-side, optimistic record set on `sql`, every setting made through the
+// properties and the command, then opened with no arguments, as the run opens rsCerts.
+inline data::Recordset openThroughProperties(const data::Connection& cn, const std::u16string& sql) {
+  data::Command cmd;
+  cmd.setActiveConnection(cn);
+  cmd.setCommandText(sql);
+  cmd.setCommandType(data::adCmdText);
+  data::Recordset rs;
+  rs.setCursorType(data::adOpenStatic);
+  rs.setCursorLocation(data::adUseClient);
+  rs.setLockType(data::adLockOptimistic);
+  rs.setActiveConnection(cn);
+  rs.open(cmd);
+  return rs;
 }
 
 }  // namespace datatest

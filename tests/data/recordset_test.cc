@@ -71,16 +71,7 @@ TEST(RecordsetTest, EmptyResultHasItsFieldsButNoCurrentRow) {
 
 TEST(RecordsetTest, LeftOutArgumentsTakeTheProperties) {
   data::Connection cn = openSample();
-  data::Command cmd;
-  cmd.setActiveConnection(cn);
-  cmd.setCommandText(u"SELECT * FROM Control");
-  cmd.setCommandType(data::adCmdText);
-  data::Recordset rs;
-  rs.setCursorType(data::adOpenStatic);
-  rs.setCursorLocation(data::adUseClient);
-  rs.setLockType(data::adLockOptimistic);
-  rs.setActiveConnection(cn);
-  rs.open(cmd);
+  data::Recordset rs = openThroughProperties(cn, u"SELECT * FROM Control");
   EXPECT_EQ(rs.recordCount(), 1);
   EXPECT_TRUE(rs.activeConnection().sameObject(cn));
   EXPECT_EQ(rs.lockType(), data::adLockOptimistic);

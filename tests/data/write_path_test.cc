@@ -2,18 +2,19 @@
 // the files checked by independent readers (mdb-schema, mdb-export).
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <iterator>
 #include <set>
 
 #include "data/text.h"
 #include "jet/database.h"
 #include "tests/data/data_test_support.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 
 namespace {
 
 using namespace datatest;
+using testsupport::fileBytes;
 
 const std::u16string kProvider = u"Provider=Microsoft.Jet.OLEDB.4.0;";
 
@@ -65,24 +66,8 @@ data::Connection openFile(const std::filesystem::path& file, const char16_t* mod
 }
 
 data::Recordset openCerts(const data::Connection& cn) {
-  data::Command cmd;
-  cmd.setActiveConnection(cn);
-  cmd.setCommandText(u"SELECT * FROM Tarvo_Certs");
-  cmd.setCommandType(data::adCmdText);
-  data::Recordset rs;
-  rs.setCursorType(data::adOpenStatic);
-  rs.setCursorLocation(data::adUseClient);
-  rs.setLockType(data::adLockOptimistic);
-  rs.setActiveConnection(cn);
-  rs.open(cmd);
-  return rs;
+  return openThroughProperties(cn, u"SELECT * FROM Tarvo_Certs");
 }
-
-std::string fileBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 
 // Every stored attribute of each column, as the reference certificate file has them.
 void expectColumnsAsInReference(const std::filesystem::path& file) {

@@ -21,12 +21,12 @@ class CertificateFileDrill : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::copy_file(sampleSource(), source_);
-    sourceBytes_ = readBytes(source_);
+    sourceBytes_ = fileBytes(source_);
     fs::create_directories(out_);
   }
   void TearDown() override {
     fs::permissions(out_, fs::perms::all);
-    EXPECT_EQ(readBytes(source_), sourceBytes_) << "the source changed";
+    EXPECT_EQ(fileBytes(source_), sourceBytes_) << "the source changed";
   }
   fs::path certFile() const { return out_ / (licenceNumber() + ".mdb"); }
 
@@ -59,7 +59,7 @@ TEST_F(CertificateFileDrill, AForeignOrHeldCertificateFileIsReportedAndKept) {
   const std::string foreign = "Quarterly notes, not a database.\n";
   writeBytes(certFile(), foreign);
   expectClearFailure(runBatch(source_, out_));
-  EXPECT_EQ(readBytes(certFile()), foreign);
+  EXPECT_EQ(fileBytes(certFile()), foreign);
 
   // A good certificate file that another process holds open for writing: reported without
   // waiting, and the rows it holds are still there afterwards.

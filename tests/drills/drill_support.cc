@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "jet/database.h"
 #include "jet/unicode.h"
@@ -28,16 +27,8 @@ fs::path sampleSource() { return testsupport::sharedDir() / "corpus" / "generate
 fs::path batchProgram() { return testsupport::buildDir() / "tarvo-extractor-batch"; }
 
 std::string licenceNumber() {
-  auto json = testsupport::Json::parse(readBytes(expectedFile()));
+  auto json = testsupport::Json::parse(fileBytes(expectedFile()));
   return json["control"]["License_Nbr"].asString();
-}
-
-std::string readBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + file.string());
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 void writeBytes(const fs::path& file, const std::string& bytes) {
@@ -95,7 +86,7 @@ std::vector<CertRow> readCertRows(const fs::path& certFile) {
 }
 
 std::vector<CertRow> expectedSampleRows() {
-  auto json = testsupport::Json::parse(readBytes(expectedFile()));
+  auto json = testsupport::Json::parse(fileBytes(expectedFile()));
   std::vector<CertRow> rows;
   for (const auto& r : json["rows"].asArray()) {
     CertRow row;

@@ -8,16 +8,18 @@
 #include <vector>
 
 #include "tests/drills/child_process.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 
 namespace drills {
+
+using testsupport::fileBytes;
 
 inline constexpr char16_t kPassword[] = u"KRVNDQLT-58203";
 
 std::filesystem::path sampleSource();       // the read-only corpus original
 std::filesystem::path batchProgram();       // build/tarvo-extractor-batch
 std::string licenceNumber();                // the sample's licence number, from its expected rows
-std::string readBytes(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, const std::string& bytes);
 
 // The batch front end on `source`, writing into `outDir`.

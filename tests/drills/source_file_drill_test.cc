@@ -22,13 +22,13 @@ struct BadSource {
 };
 
 std::vector<BadSource> badSources() {
-  const std::string sample = readBytes(sampleSource());
+  const std::string sample = fileBytes(sampleSource());
   std::mt19937 rng(20261209);
   std::string noise(sample.size(), '\0');
   for (auto& c : noise) c = static_cast<char>(rng());
   // Random bytes behind a valid header page: the reader gets past the first checks.
   std::string noisyBody = sample.substr(0, 4096) + noise.substr(4096);
-  std::string wrongPassword = readBytes(testsupport::corpusFile("mdb-reader/V2000_with-password.mdb"));
+  std::string wrongPassword = fileBytes(testsupport::corpusFile("mdb-reader/V2000_with-password.mdb"));
   return {
       {"a zero-byte file", ""},
       {"one byte short of a page", sample.substr(0, 4095)},
@@ -67,7 +67,7 @@ TEST(SourceFileDrill, BadSourcesEndInClearMessagesAndChangeNothing) {
 
     if (!bad.directory) {
       fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
-      EXPECT_EQ(readBytes(source), bad.bytes) << "the source changed";
+      EXPECT_EQ(fileBytes(source), bad.bytes) << "the source changed";
     }
     // Whatever the run made of the program directory, it holds only true certificate rows.
     for (const auto& entry : fs::directory_iterator(out)) {

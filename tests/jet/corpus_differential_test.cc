@@ -13,7 +13,6 @@
 // the two readers order moved rows differently.
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -22,21 +21,16 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/unicode.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 #include "tools/dump_format.h"
 
 namespace fs = std::filesystem;
+using testsupport::fileBytes;
 using testsupport::Json;
 
 namespace {
-
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 struct CorpusFile {
   fs::path file;
@@ -170,7 +164,7 @@ std::string matchRows(const std::vector<Row>& ours, const std::vector<OracleRow>
 
 std::vector<std::pair<std::string, std::string>> tablesTsv(const fs::path& dir) {
   std::vector<std::pair<std::string, std::string>> out;
-  std::istringstream in(readFile(dir / "tables.tsv"));
+  std::istringstream in(fileBytes(dir / "tables.tsv"));
   std::string line;
   std::getline(in, line);  // header
   while (std::getline(in, line)) {
@@ -182,7 +176,7 @@ std::vector<std::pair<std::string, std::string>> tablesTsv(const fs::path& dir) 
 
 std::vector<Json> readJsonl(const fs::path& p) {
   std::vector<Json> rows;
-  std::istringstream in(readFile(p));
+  std::istringstream in(fileBytes(p));
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty()) rows.push_back(Json::parse(line));
@@ -200,7 +194,7 @@ std::vector<Row> readAll(jet::Database& db, const std::shared_ptr<const jet::Tab
 }
 
 std::u16string passwordFor(const fs::path& dumps) {
-  Json pages = Json::parse(readFile(dumps / "pages.json"));
+  Json pages = Json::parse(fileBytes(dumps / "pages.json"));
   const Json* pw = pages.find("password");
   return pw && pw->isString() ? jet::fromUtf8(pw->asString()) : std::u16string();
 }
@@ -225,7 +219,7 @@ void compareTable(jet::Database& db, const fs::path& dumps, const std::string& n
   }
   if (system) return;  // mdbtools is unreliable on system tables
 
-  auto csv = testsupport::parseCsv(readFile(dumps / csvRel));
+  auto csv = testsupport::parseCsv(fileBytes(dumps / csvRel));
   std::vector<size_t> at(def->columns.size());
   for (size_t c = 0; c < at.size(); ++c) at[c] = csv.column(jet::toUtf8(def->columns[c].name));
   std::string miss = matchRows(ours, csv.rows, [&](const Row& r, const std::vector<std::optional<std::string>>& cells) {
@@ -244,7 +238,7 @@ TEST(CorpusDifferentialTest, EveryTableOfEveryJet4FileMatchesTheReferenceReaders
   size_t tablesRead = 0;
   for (const auto& f : corpusFiles()) {
     SCOPED_TRACE(f.label);
-    Json mdbtools = Json::parse(readFile(f.dumps / "mdbtools.json"));
+    Json mdbtools = Json::parse(fileBytes(f.dumps / "mdbtools.json"));
     if (mdbtools["mdb_ver"].asString() != "JET4") continue;
     auto db = jet::Database::open(f.file, passwordFor(f.dumps));
 
@@ -268,7 +262,7 @@ TEST(CorpusDifferentialTest, EveryTableOfEveryJet4FileMatchesTheReferenceReaders
 TEST(CorpusDifferentialTest, Jet3FilesAreRefusedAsUnsupported) {
   size_t refused = 0;
   for (const auto& f : corpusFiles()) {
-    Json mdbtools = Json::parse(readFile(f.dumps / "mdbtools.json"));
+    Json mdbtools = Json::parse(fileBytes(f.dumps / "mdbtools.json"));
     if (mdbtools["mdb_ver"].asString() != "JET3") continue;
     try {
       jet::Database::open(f.file);

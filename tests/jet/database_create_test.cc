@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <set>
 
@@ -24,14 +23,15 @@
 #include "jet/page_format.h"
 #include "jet/unicode.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/error_number.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
 namespace ts = testsupport;
+using testsupport::errorNumberOf;
 
 namespace {
 
-int32_t errorNumber(const std::function<void()>& f);
 const char16_t* kSystemTables[] = {u"MSysObjects", u"MSysACEs", u"MSysQueries", u"MSysRelationships"};
 
 std::vector<uint8_t> filePage(const std::filesystem::path& f, uint32_t page) {
@@ -180,17 +180,6 @@ TEST_F(NewDatabaseTest, OtherReadersSeeAnEmptyJet4Database) {
   EXPECT_EQ(dump.table("MSysACEs").rows.size(), 16u);
 }
 
-namespace {
-int32_t errorNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const jet::Error& e) {
-    return e.number();
-  }
-  return 0;
-}
-}  // namespace
-
 TEST(DatabaseCreateTest, PasswordIsStoredAsJetMasksIt) {
   ts::TempDir dir;
   const auto file = dir / "locked.mdb";
@@ -198,7 +187,7 @@ TEST(DatabaseCreateTest, PasswordIsStoredAsJetMasksIt) {
   auto db = jet::Database::open(file, u"S3cret pass");
   EXPECT_TRUE(db.hasPassword());
   EXPECT_DOUBLE_EQ(db.creationDate(), 45000.25);
-  EXPECT_EQ(errorNumber([&] { jet::Database::open(file, u"S3cret pasS"); }), jet::errc::kInvalidPassword);
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(file, u"S3cret pasS"); }), jet::errc::kInvalidPassword);
   ts::ReaderOptions opt;
   opt.password = "S3cret pass";
   EXPECT_EQ(ts::mdbReaderDump(file, opt).password, std::optional<std::string>("S3cret pass"));
@@ -210,11 +199,11 @@ TEST(DatabaseCreateTest, RefusalsLeaveNothingBehind) {
   jet::createDatabase(file);
   const auto size = std::filesystem::file_size(file);
   // An existing file is never overwritten.
-  EXPECT_EQ(errorNumber([&] { jet::createDatabase(file); }), jet::errc::kUnspecified);
+  EXPECT_EQ(errorNumberOf([&] { jet::createDatabase(file); }), jet::errc::kUnspecified);
   EXPECT_EQ(std::filesystem::file_size(file), size);
   // Too long a password, or a directory that does not exist: no file, no leftovers.
-  EXPECT_NE(errorNumber([&] { jet::createDatabase(dir / "b.mdb", {u"123456789012345678901", {}}); }), 0);
+  EXPECT_NE(errorNumberOf([&] { jet::createDatabase(dir / "b.mdb", {u"123456789012345678901", {}}); }), 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "b.mdb"));
-  EXPECT_NE(errorNumber([&] { jet::createDatabase(dir / "missing" / "c.mdb"); }), 0);
+  EXPECT_NE(errorNumberOf([&] { jet::createDatabase(dir / "missing" / "c.mdb"); }), 0);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }

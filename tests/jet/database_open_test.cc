@@ -5,23 +5,11 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 
 using testsupport::corpusFile;
-
-namespace {
-
-int32_t errorNumberOf(const std::function<void()>& f, std::string* text = nullptr) {
-  try {
-    f();
-  } catch (const jet::Error& e) {
-    if (text) *text = e.description();
-    return e.number();
-  }
-  return 0;
-}
-
-}  // namespace
+using testsupport::errorNumberOf;
 
 TEST(DatabaseOpenTest, HeaderFactsOfPlainAndEncodedFiles) {
   auto plain = jet::Database::open(corpusFile("jackcess/testV2000.mdb"));

@@ -7,19 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 
 namespace ts = testsupport;
+using testsupport::fileBytes;
 
 namespace {
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot read " << p;
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::filesystem::path dumpDir(const std::string& relative) {
   return ts::sharedDir() / "corpus" / "dumps" / relative;
@@ -112,7 +106,7 @@ TEST(MdbtoolsOracle, ExportMatchesCorpusDumps) {
            {"meza/r", "tblResults"}}) {
     SCOPED_TRACE(file + " " + table);
     const auto live = ts::mdbExport(ts::corpusFile(file + ".mdb"), table);
-    const auto reference = ts::parseCsv(slurp(dumpDir(file) / (table + ".csv")));
+    const auto reference = ts::parseCsv(fileBytes(dumpDir(file) / (table + ".csv")));
     EXPECT_EQ(live.header, reference.header);
     EXPECT_EQ(live.rows, reference.rows);
     EXPECT_FALSE(live.rows.empty());
@@ -127,7 +121,7 @@ TEST(MdbtoolsOracle, ExportMatchesCorpusDumps) {
 
 TEST(MdbtoolsOracle, TablesVersionCountAndSchema) {
   const auto file = ts::corpusFile("jackcess/testV2000.mdb");
-  const auto ref = ts::Json::parse(slurp(dumpDir("jackcess/testV2000") / "mdbtools.json"));
+  const auto ref = ts::Json::parse(fileBytes(dumpDir("jackcess/testV2000") / "mdbtools.json"));
   EXPECT_EQ(ts::mdbVer(file), ref["mdb_ver"].asString());
 
   std::vector<std::string> user;
@@ -178,7 +172,7 @@ TEST(MdbtoolsOracle, FailuresCarryTheToolsMessage) {
 // values as Jackcess.
 TEST(MdbReaderOracle, MatchesCorpusDumps) {
   const auto file = ts::corpusFile("jackcess/testV2000.mdb");
-  const auto ref = ts::Json::parse(slurp(dumpDir("jackcess/testV2000") / "mdb-reader.json"));
+  const auto ref = ts::Json::parse(fileBytes(dumpDir("jackcess/testV2000") / "mdb-reader.json"));
   const auto dump = ts::mdbReaderDump(file);
   EXPECT_FALSE(dump.password.has_value());
   ASSERT_TRUE(dump.creationDate.has_value());
@@ -198,7 +192,7 @@ TEST(MdbReaderOracle, MatchesCorpusDumps) {
 
   // Cell values against the Jackcess dump of Table1 (texts, numbers, dates, Yes/No).
   const auto& table1 = dump.table("Table1");
-  std::istringstream jsonl(slurp(dumpDir("jackcess/testV2000") / "Table1.jackcess.jsonl"));
+  std::istringstream jsonl(fileBytes(dumpDir("jackcess/testV2000") / "Table1.jackcess.jsonl"));
   size_t row = 0;
   for (std::string line; std::getline(jsonl, line); ++row) {
     ASSERT_LT(row, table1.rows.size());

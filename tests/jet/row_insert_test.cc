@@ -1,40 +1,25 @@
 // Creating tables and inserting rows, read back by our reader, mdb-export and mdb-reader.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-#include <iterator>
-
 #include "jet/database.h"
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
 #include "jet/error.h"
 #include "jet/unicode.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/error_number.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
 namespace ts = testsupport;
 using jet::ColumnType;
 using jet::Value;
+using testsupport::errorNumberOf;
+using testsupport::fileBytes;
 using writertest::Row;
 
 namespace {
-
-int32_t errorNumber(const std::function<void()>& f, std::string* text = nullptr) {
-  try {
-    f();
-  } catch (const jet::Error& e) {
-    if (text) *text = e.description();
-    return e.number();
-  }
-  return 0;
-}
-
-std::string fileBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 jet::TableSpec everyType() {
   jet::TableSpec t{u"Every Type", {}};
@@ -157,16 +142,16 @@ TEST_F(WriterTest, RefusedRowsLeaveTheTableAsItWas) {
   std::string text;
   Row tooBig(13, Value(std::u16string(255, u'Ж')));  // 12 x 510 bytes: more than a page
   tooBig[12] = Value();
-  EXPECT_EQ(errorNumber([&] { w.insertRow(u"Wide", tooBig); }, &text), jet::errc::kUnspecified);
+  EXPECT_EQ(errorNumberOf([&] { w.insertRow(u"Wide", tooBig); }, &text), jet::errc::kUnspecified);
   EXPECT_NE(text.find("Record is too large"), std::string::npos) << text;
   Row tooLong = ok;
   tooLong[12] = std::u16string(u"sixsix");
-  EXPECT_EQ(errorNumber([&] { w.insertRow(u"Wide", tooLong); }), jet::errc::kDataOverflow);
+  EXPECT_EQ(errorNumberOf([&] { w.insertRow(u"Wide", tooLong); }), jet::errc::kDataOverflow);
   Row wrongType = ok;
   wrongType[0] = 3.5;
-  EXPECT_EQ(errorNumber([&] { w.insertRow(u"Wide", wrongType); }), jet::errc::kTypeMismatch);
-  EXPECT_EQ(errorNumber([&] { w.insertRow(u"Wide", Row(3)); }), jet::errc::kUnspecified);
-  EXPECT_EQ(errorNumber([&] { w.insertRow(u"Nowhere", ok); }), jet::errc::kTableNotFound);
+  EXPECT_EQ(errorNumberOf([&] { w.insertRow(u"Wide", wrongType); }), jet::errc::kTypeMismatch);
+  EXPECT_EQ(errorNumberOf([&] { w.insertRow(u"Wide", Row(3)); }), jet::errc::kUnspecified);
+  EXPECT_EQ(errorNumberOf([&] { w.insertRow(u"Nowhere", ok); }), jet::errc::kTableNotFound);
   }
   EXPECT_EQ(ts::mdbCount(file_, "Wide"), 1);
   EXPECT_EQ(writertest::readWithOurReader(file_, u"Wide").size(), 1u);
@@ -180,11 +165,11 @@ TEST_F(WriterTest, CreateTableChecksItsSpecAndWritesProperties) {
     t.columns.push_back({u"RecID", ColumnType::Long, 255, true, true, false, u"Autoincrement Record ID"});
     t.columns.push_back({u"Email", ColumnType::Text});
     w.createTable(t);
-    EXPECT_NE(errorNumber([&] { w.createTable(t); }), 0);                                  // exists
-    EXPECT_NE(errorNumber([&] { w.createTable({u"Bad'Name", t.columns}); }), 0);           // unencodable
-    EXPECT_NE(errorNumber([&] { w.createTable({u"Twice", {t.columns[1], t.columns[1]}}); }), 0);
-    EXPECT_NE(errorNumber([&] { w.createTable({u"NoCols", {}}); }), 0);
-    EXPECT_NE(errorNumber([&] { w.createTable({u"TwoAuto", {t.columns[0], {u"B", ColumnType::Long, 255, true}}}); }), 0);
+    EXPECT_NE(errorNumberOf([&] { w.createTable(t); }), 0);                                  // exists
+    EXPECT_NE(errorNumberOf([&] { w.createTable({u"Bad'Name", t.columns}); }), 0);           // unencodable
+    EXPECT_NE(errorNumberOf([&] { w.createTable({u"Twice", {t.columns[1], t.columns[1]}}); }), 0);
+    EXPECT_NE(errorNumberOf([&] { w.createTable({u"NoCols", {}}); }), 0);
+    EXPECT_NE(errorNumberOf([&] { w.createTable({u"TwoAuto", {t.columns[0], {u"B", ColumnType::Long, 255, true}}}); }), 0);
   }
   const auto tables = ts::mdbTables(file_);
   EXPECT_EQ(tables, std::vector<std::string>{"Tarvo_Certs"});

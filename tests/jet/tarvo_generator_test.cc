@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -13,25 +12,20 @@
 #include "jet/sql/executor.h"
 #include "jet/sql/result_set.h"
 #include "jet/unicode.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 #include "tools/tarvo_database.h"
 #include "tools/tarvo_expected.h"
 #include "tools/tarvo_model.h"
 
 namespace ts = testsupport;
+using testsupport::fileBytes;
 using tools::CertRow;
 using tools::Row;
 using tools::TarvoModel;
 using tools::TarvoOptions;
 
 namespace {
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 const std::u16string* text(const jet::Value& v) { return v.getIf<std::u16string>(); }
 
@@ -269,9 +263,9 @@ TEST(TarvoExpected, JsonFileHasTheSampleShapeAndSortsCanonically) {
   ts::TempDir dir;
   const TarvoModel m({5, 80, 300, 300});
   const auto counts = tools::writeExpectedJson(m, "tarvo_test.mdb", dir / "e.json");
-  const std::string written = slurp(dir / "e.json");
+  const std::string written = fileBytes(dir / "e.json");
   const auto doc = ts::Json::parse(written);
-  const auto sample = ts::Json::parse(slurp(ts::sharedDir() / "corpus" / "generated" / "tarvo_sample.expected.json"));
+  const auto sample = ts::Json::parse(fileBytes(ts::sharedDir() / "corpus" / "generated" / "tarvo_sample.expected.json"));
 
   // The same members in the same order, the same column list and order note.
   std::vector<std::string> keys, sampleKeys;
@@ -320,7 +314,7 @@ TEST(TarvoExpected, JsonFileHasTheSampleShapeAndSortsCanonically) {
   // Spilling sorted runs to disk gives the same bytes as sorting in memory, and leaves no
   // temporary files behind.
   tools::writeExpectedJson(m, "tarvo_test.mdb", dir / "spilled.json", 2048);
-  EXPECT_EQ(slurp(dir / "spilled.json"), written);
+  EXPECT_EQ(fileBytes(dir / "spilled.json"), written);
   size_t files = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 2u);
@@ -595,7 +589,7 @@ TEST(MakeTarvoDb, CommandLineWritesBothFilesAndRefusesBadUsage) {
   // The files are those the library writes for the same model.
   const TarvoModel m({9, 25, 70, 80});
   tools::writeExpectedJson(m, "tarvo_cli.mdb", dir / "lib.json");
-  EXPECT_EQ(slurp(json), slurp(dir / "lib.json"));
+  EXPECT_EQ(fileBytes(json), fileBytes(dir / "lib.json"));
   auto db = jet::Database::open(out, tools::kTarvoPassword);
   EXPECT_EQ(db.tables().size(), 4u);
   ts::ReaderOptions ro;
@@ -629,12 +623,12 @@ TEST(MakeTarvoDb, CommandLineWritesBothFilesAndRefusesBadUsage) {
   }
 
   // An existing file is not overwritten.
-  const auto before = slurp(out);
+  const auto before = fileBytes(out);
   const auto again = ts::runTool({tool, out, "--seed", "10", "--people", "1", "--qualifications", "1",
                                   "--trainings", "1"});
   EXPECT_EQ(again.exitCode, 1);
   EXPECT_NE(again.err.find("exists"), std::string::npos) << again.err;
-  EXPECT_EQ(slurp(out), before);
+  EXPECT_EQ(fileBytes(out), before);
 }
 
 // No people: every course is of someone not on the roster, so no certificate rows; the
@@ -648,7 +642,7 @@ TEST(TarvoDatabase, EmptyRosterGivesNoCertificateRows) {
   EXPECT_EQ(dump.table("Training").rows.size(), 40u);
   const auto counts = tools::writeExpectedJson(w.model, "tarvo_test.mdb", w.dir / "e.json");
   EXPECT_EQ(counts.qualificationRows + counts.trainingRows, 0);
-  const auto doc = ts::Json::parse(slurp(w.dir / "e.json"));
+  const auto doc = ts::Json::parse(fileBytes(w.dir / "e.json"));
   EXPECT_TRUE(doc["rows"].asArray().empty());
   EXPECT_EQ(doc["counts"]["roster"].asNumber(), 0);
 }

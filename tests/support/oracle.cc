@@ -3,9 +3,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 
 #if !defined(_WIN32)
@@ -15,13 +15,6 @@
 namespace testsupport {
 
 namespace {
-
-std::string readWhole(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // One argument for /bin/sh: single quotes, with embedded single quotes spliced in.
 std::string shellQuote(const std::string& arg) {
@@ -69,8 +62,8 @@ ToolResult runTool(const std::vector<std::string>& argv) {
   else
     r.exitCode = 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 #endif
-  r.out = readWhole(out);
-  r.err = readWhole(err);
+  r.out = fileBytes(out);
+  r.err = fileBytes(err);
   return r;
 }
 
