@@ -1,6 +1,7 @@
 #include "tools/tarvo_expected.h"
 
 #include "jet/unicode.h"
+#include "tools/dump_format.h"
 
 #include <algorithm>
 #include <cassert>
@@ -135,35 +136,7 @@ class SortedRows {
 
 std::string toUtf8(std::u16string_view text) { return jet::toUtf8(text); }
 
-namespace {
-
-std::string jsonStringOfUtf8(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-          out += buf;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace
-
-std::string jsonString(std::u16string_view text) { return jsonStringOfUtf8(toUtf8(text)); }
+std::string jsonString(std::u16string_view text) { return jsonString(toUtf8(text)); }
 
 std::string certRowJson(const CertRow& r) {
   std::string s = "{\"LName\": " + jsonString(r.lname);
@@ -210,7 +183,7 @@ CertCounts writeExpectedJson(const TarvoModel& model, const std::string& sourceN
     std::ofstream f(partial, std::ios::binary | std::ios::trunc);
     if (!f) throw std::runtime_error("cannot create " + partial.string());
     const auto& o = model.options();
-    f << "{\n  \"source\": " << jsonStringOfUtf8(sourceName)
+    f << "{\n  \"source\": " << jsonString(sourceName)
       << ",\n  \"seed\": " << o.seed << ",\n  \"counts\": {\n    \"roster\": " << o.people
       << ",\n    \"qualifications\": " << o.qualifications << ",\n    \"training\": " << o.trainings
       << ",\n    \"qualificationCertRows\": " << counts.qualificationRows
