@@ -37,6 +37,19 @@ fs::path programDirectory(const char* argv0) {
   return fs::absolute(fs::path(argv0), ec).parent_path();
 }
 
+// The output directory as the results name it: the absolute path with links, "." and ".."
+// resolved, as the program's own directory is, so "--out-dir ." reads as the directory
+// itself rather than "DIR/.".
+fs::path cleanDirectory(const fs::path& directory) {
+  std::error_code ec;
+  fs::path p = fs::canonical(directory, ec);
+  if (ec) {
+    p = fs::absolute(directory, ec).lexically_normal();
+    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();  // "DIR/" to "DIR"
+  }
+  return p;
+}
+
 int usage(const std::string& problem) {
   std::cerr << "tarvo-extractor-batch: " << problem << "\n"
             << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
@@ -72,7 +85,7 @@ int main(int argc, char** argv) {
   if (!fs::is_directory(directory, ec)) {
     return usage("the output directory " + directory.string() + " does not exist");
   }
-  directory = fs::absolute(directory, ec);
+  directory = cleanDirectory(directory);
   // The dialog hands the run a full path.
   const fs::path sourcePath = fs::absolute(*source, ec);
 

@@ -17,7 +17,8 @@ TEST(Batch, ACleanRunExitsZeroAndPrintsTheThreeBoxes) {
   const auto r = testsupport::runTool({batch(), f.source().string(), "--out-dir", f.program().string()});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");  // not a terminal: no progress line
-  EXPECT_EQ(r.out, "File Located in: " + f.program().string() + "\nFile Generated: L-1.mdb\nRecords Found: 5\n");
+  EXPECT_EQ(r.out, "File Located in: " + fs::canonical(f.program()).string() +
+                       "\nFile Generated: L-1.mdb\nRecords Found: 5\n");
   EXPECT_EQ(runtest::readCertRows(f.cert(u"L-1")).size(), 5u);
 }
 
@@ -28,6 +29,36 @@ TEST(Batch, EveryBoxIsALineOnStderrAndTheExitStatusIsOne) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err.rfind("Error in cmdRUN: -2147217843-", 0), 0u) << r.err;
   EXPECT_NE(r.out.find("Records Found: 0\n"), std::string::npos);
+}
+
+// However the output directory is written on the command line, the results name the
+// directory itself, with no "." or ".." steps and no trailing separator, and the file is
+// made in it.
+TEST(Batch, TheOutputDirectoryIsNamedAsTheDirectoryItself) {
+  RunFixture f;
+  runtest::writeSourceDb(f.source(), runtest::simpleSource(1, 2));
+  fs::create_directories(f.program() / "sub");
+  const std::string expected = "File Located in: " + fs::canonical(f.program()).string() + "\n";
+  auto check = [&](const std::string& outDir) {
+    SCOPED_TRACE(outDir);
+    fs::remove(f.cert(u"L-1"));
+    const auto r = testsupport::runTool({batch(), f.source().string(), "--out-dir", outDir});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), expected);
+    EXPECT_EQ(runtest::readCertRows(f.cert(u"L-1")).size(), 3u);
+  };
+  const std::string dir = f.program().string();
+  for (const std::string& outDir : {dir + "/.", dir + "/", dir + "/sub/..", dir + "/./sub/../."}) check(outDir);
+
+  // "." and "./" from inside the directory, as a script run there would pass them.
+  struct InDirectory {
+    explicit InDirectory(const fs::path& d) : before(fs::current_path()) { fs::current_path(d); }
+    ~InDirectory() { fs::current_path(before); }
+    fs::path before;
+  } inside(f.program());
+  check(".");
+  check("./");
+  check("sub/..");
 }
 
 TEST(Batch, ACommandLineItCannotUseIsRefusedBeforeAnyRun) {
