@@ -18,6 +18,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "jet/civil_date.h"
 #include "jet/data_page_builder.h"
 #include "jet/error.h"
 #include "jet/header_page_builder.h"
@@ -67,18 +68,10 @@ double jetNow() {
   localtime_r(&t, &local);
 #endif
   const long ms = static_cast<long>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-  // Days from 1899-12-30 to the local civil date (proleptic Gregorian).
-  auto daysFromCivil = [](int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int>(doe) - 719468;
-  };
-  const int days = daysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) - daysFromCivil(1899, 12, 30);
+  const int64_t days = jetDayOfDate(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                    static_cast<unsigned>(local.tm_mday));
   const double secs = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ms / 1000.0;
-  return days + secs / 86400.0;
+  return static_cast<double>(days) + secs / 86400.0;
 }
 
 void createDatabase(const std::filesystem::path& path, const CreateOptions& options) {

@@ -4,26 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "jet/civil_date.h"
 #include "jet/unicode.h"
 
 namespace tools {
-namespace {
-
-// Civil date from days since 1970-01-01 (proleptic Gregorian).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = static_cast<int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
-}
-
-}  // namespace
 
 std::string formatDateTime(double days) {
   if (!std::isfinite(days) || std::fabs(days) > 3e6) return formatDouble(days);
@@ -36,9 +20,9 @@ std::string formatDateTime(double days) {
     ms -= 86400000;
     day += days < 0 ? -1 : 1;
   }
-  int64_t y;
-  unsigned m, d;
-  civilFromDays(day - 25569, y, m, d);
+  const jet::CivilDate date = jet::dateOfJetDay(day);
+  const int64_t y = date.year;
+  const unsigned m = date.month, d = date.day;
   char buf[64];
   int64_t secs = ms / 1000;
   std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m, d,

@@ -1,5 +1,7 @@
 #include "tools/tarvo_model.h"
 
+#include "jet/civil_date.h"
+
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -68,40 +70,8 @@ const TableSpec& tarvoTable(std::u16string_view name) {
 
 // ---- dates --------------------------------------------------------------------------------
 
-namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's algorithms).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-struct Civil {
-  int64_t y;
-  unsigned m, d;
-};
-Civil civilFromDays(int64_t z) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<int64_t>(yoe) + era * 400 + (m <= 2), m, d};
-}
-
-constexpr int64_t kJetEpoch = -25569;  // 1899-12-30 in days since 1970-01-01
-
-}  // namespace
-
 double jetDays(int year, int month, int day, int hour, int minute, int second) {
-  const int64_t n = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kJetEpoch;
+  const int64_t n = jet::jetDayOfDate(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
   const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
   return n >= 0 ? static_cast<double>(n) + fraction : static_cast<double>(n) - fraction;
 }
@@ -113,9 +83,9 @@ std::string formatJetDate(double days) {
     seconds -= 86400;
     whole += 1;
   }
-  const Civil c = civilFromDays(static_cast<int64_t>(whole) + kJetEpoch);
+  const jet::CivilDate c = jet::dateOfJetDay(static_cast<int64_t>(whole));
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02uT%02d:%02d:%02d", static_cast<long long>(c.y), c.m, c.d,
+  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02uT%02d:%02d:%02d", static_cast<long long>(c.year), c.month, c.day,
                 static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60));
   return buf;
@@ -232,8 +202,8 @@ std::u16string digits(uint64_t n) {
 }
 
 double randomDate(Rng& rng, bool withTime) {
-  const int64_t first = daysFromCivil(1990, 1, 1) - kJetEpoch;
-  const int64_t last = daysFromCivil(2025, 12, 31) - kJetEpoch;
+  const int64_t first = jet::jetDayOfDate(1990, 1, 1);
+  const int64_t last = jet::jetDayOfDate(2025, 12, 31);
   double d = static_cast<double>(rng.between(first, last));
   if (withTime) d += static_cast<double>(rng.below(86400)) / 86400.0;
   return d;
@@ -253,12 +223,12 @@ double edgeDate(Rng& rng) {
 
 // The same day some years later (a 29 February becomes the 28th in a common year).
 double yearsLater(double days, int years) {
-  const Civil c = civilFromDays(static_cast<int64_t>(std::floor(days)) + kJetEpoch);
-  int64_t y = c.y + years;
-  unsigned d = c.d;
-  if (c.m == 2 && d == 29 && !((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) d = 28;
+  const jet::CivilDate c = jet::dateOfJetDay(static_cast<int64_t>(std::floor(days)));
+  int64_t y = c.year + years;
+  unsigned d = c.day;
+  if (c.month == 2 && d == 29 && !((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) d = 28;
   if (y > 9999) y = 9999;
-  return static_cast<double>(daysFromCivil(y, c.m, d) - kJetEpoch);
+  return static_cast<double>(jet::jetDayOfDate(y, c.month, d));
 }
 
 std::u16string note(Rng& rng, int64_t number, bool isLong) {

@@ -3,33 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "jet/civil_date.h"
+
 namespace jet::sql {
 namespace {
-
-// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void civilFromDays(long long z, int& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long long yy = static_cast<long long>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<int>(yy + (m <= 2));
-}
-
-constexpr long long kEpochOffset = 25569;  // 1970-01-01 is day 25569 after 1899-12-30
 
 bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -67,7 +44,7 @@ std::optional<double> daysFromDate(int year, int month, int day) {
   if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1) return std::nullopt;
   int last = kDays[month - 1] + (month == 2 && isLeap(year) ? 1 : 0);
   if (day > last) return std::nullopt;
-  return static_cast<double>(daysFromCivil(year, unsigned(month), unsigned(day)) + kEpochOffset);
+  return static_cast<double>(jetDayOfDate(year, unsigned(month), unsigned(day)));
 }
 
 std::optional<double> parseDateText(std::u16string_view text) {
@@ -114,9 +91,9 @@ std::u16string formatDate(double days) {
   // Jet stores times before 1899-12-30 with the fraction counting forward from the day.
   double fraction = std::fabs(days - std::trunc(days));
   long long day = static_cast<long long>(days < 0 ? std::ceil(days) : whole);
-  int y;
-  unsigned m, d;
-  civilFromDays(day - kEpochOffset, y, m, d);
+  const CivilDate date = dateOfJetDay(day);
+  const int y = static_cast<int>(date.year);
+  const unsigned m = date.month, d = date.day;
   long secs = std::lround(fraction * 86400.0);
   if (secs >= 86400) secs = 86399;
   char buf[40];
