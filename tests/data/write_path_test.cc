@@ -89,6 +89,13 @@ void expectColumnsAsInReference(const std::filesystem::path& file) {
   }
 }
 
+// What mdb-export reads from the closed file: the number of rows and the Type of the first.
+void expectExported(const std::filesystem::path& file, size_t rows, const std::string& firstType) {
+  auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
+  ASSERT_EQ(csv.rows.size(), rows);
+  EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>(firstType));
+}
+
 TEST(WritePathTest, NewCertificateFileHasTheTableOthersRead) {
   testsupport::TempDir dir;
   const auto file = dir / "L-918113.mdb";
@@ -164,9 +171,7 @@ TEST(WritePathTest, AddedRowsAreStoredNumberedAndVisibleToANewRecordset) {
   rs.close();
   fresh.close();
   cn.close();
-  auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
-  ASSERT_EQ(csv.rows.size(), 4u);
-  EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("Q"));
+  expectExported(file, 4, "Q");
 }
 
 TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
@@ -208,9 +213,7 @@ TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
   rs.close();
   cn.close();
   expectColumnsAsInReference(file);  // the added Type too
-  auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
-  ASSERT_EQ(csv.rows.size(), 1u);
-  EXPECT_EQ(csv.rows[0][csv.column("Type")], std::optional<std::string>("T"));
+  expectExported(file, 1, "T");
 }
 
 // The upgrade runs while the table is open in a record set, which keeps the field list it
