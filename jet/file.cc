@@ -1,12 +1,16 @@
 #include "jet/file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "jet/error.h"
@@ -113,6 +117,51 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
     }
     done += static_cast<size_t>(n);
   }
+}
+
+void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
+  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+#if defined(IOV_MAX)
+  constexpr size_t kMaxPieces = std::min<size_t>(IOV_MAX, 1024);
+  std::vector<iovec> iov;
+  iov.reserve(std::min(pieces.size(), kMaxPieces));
+  size_t next = 0;  // first piece not yet wholly written
+  size_t done = 0;  // bytes of pieces[next] already written
+  while (next < pieces.size()) {
+    if (done == pieces[next].size()) {
+      ++next;
+      done = 0;
+      continue;
+    }
+    iov.clear();
+    for (size_t i = next; i < pieces.size() && iov.size() < kMaxPieces; ++i) {
+      const size_t skip = i == next ? done : 0;
+      // iovec takes a non-const pointer even for writing; the bytes are only read.
+      iov.push_back({const_cast<uint8_t*>(pieces[i].data()) + skip, pieces[i].size() - skip});
+    }
+    const ssize_t n = ::pwritev(fd_, iov.data(), static_cast<int>(iov.size()), static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path_, "Cannot write", errno);
+    }
+    if (n == 0) fail(path_, "Cannot write", EIO);
+    offset += static_cast<uint64_t>(n);
+    for (auto left = static_cast<size_t>(n); left > 0;) {
+      const size_t step = std::min(left, pieces[next].size() - done);
+      left -= step;
+      done += step;
+      if (done == pieces[next].size()) {
+        ++next;
+        done = 0;
+      }
+    }
+  }
+#else
+  for (const auto piece : pieces) {
+    writeAt(offset, piece);
+    offset += piece.size();
+  }
+#endif
 }
 
 void File::truncate(uint64_t size) {

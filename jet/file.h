@@ -39,6 +39,10 @@ class File {
   // Reads up to out.size() bytes; returns how many were available.
   size_t readSomeAt(uint64_t offset, std::span<uint8_t> out) const;
   void writeAt(uint64_t offset, std::span<const uint8_t> data);
+  // Writes the pieces back to back from `offset`, with as few calls as the platform allows
+  // (one gathered write for up to a thousand pieces). On failure a prefix of the bytes may
+  // have reached the file.
+  void writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces);
   void truncate(uint64_t size);
   // Pushes written bytes to the device.
   void sync();

@@ -13,7 +13,8 @@ namespace jet {
 namespace {
 
 constexpr uint32_t kGlobalMapPage = 1;
-constexpr size_t kCleanCacheLimit = 64;
+// Pages kept after a flush or a read for the next edits; past this many the cache restarts.
+constexpr size_t kCleanCacheLimit = 1024;
 // The global map's bitmap grows in steps of this many bytes (256 pages).
 constexpr size_t kGlobalGrowStep = 32;
 
@@ -53,9 +54,8 @@ const PageBytes& PageWorkspace::read(uint32_t page) {
 
 PageBytes& PageWorkspace::edit(uint32_t page) {
   if (auto it = pending_.find(page); it != pending_.end()) return it->second;
-  PageBytes copy = read(page);
-  clean_.erase(page);
-  return pending_.emplace(page, copy).first->second;
+  (void)read(page);  // now in the clean cache; its node moves over without a copy
+  return pending_.insert(clean_.extract(page)).position->second;
 }
 
 uint32_t PageWorkspace::allocate() {
@@ -198,21 +198,36 @@ void PageWorkspace::growGlobalMap(std::vector<uint8_t> row, uint32_t page) {
 // ---- flushing ---------------------------------------------------------------------------
 
 void PageWorkspace::flush(bool sync) {
-  if (pending_.empty()) {
-    if (sync) pager_.sync();
-    return;
+  if (!pending_.empty()) writePending();
+  if (sync && unsynced_) {
+    pager_.sync();
+    unsynced_ = false;
   }
-  std::vector<std::pair<int, uint32_t>> order;
-  order.reserve(pending_.size());
-  for (const auto& [n, bytes] : pending_) order.emplace_back(flushRank(bytes, n >= filePages_), n);
-  std::sort(order.begin(), order.end());
-  for (const auto& [rank, n] : order) pager_.write(n, pending_.at(n));
-  if (sync) pager_.sync();
+}
+
+void PageWorkspace::writePending() {
+  order_.clear();
+  for (const auto& [n, bytes] : pending_) order_.push_back({flushRank(bytes, n >= filePages_), n, &bytes});
+  std::sort(order_.begin(), order_.end(),
+            [](const Write& a, const Write& b) { return a.rank != b.rank ? a.rank < b.rank : a.page < b.page; });
+  // Neighbours in the order that are neighbours in the file too go in one write, which keeps
+  // the order exactly.
+  for (size_t i = 0; i < order_.size();) {
+    run_.clear();
+    size_t j = i;
+    do {
+      run_.emplace_back(*order_[j].bytes);
+      ++j;
+    } while (j < order_.size() && order_[j].page == order_[j - 1].page + 1);
+    unsynced_ = true;
+    pager_.writeRun(order_[i].page, run_);
+    i = j;
+  }
   filePages_ = nextPage_;
+  // The written pages stay at hand for the next edits: their nodes move, the bytes stay put.
   if (clean_.size() > kCleanCacheLimit) clean_.clear();
-  for (auto& [n, bytes] : pending_) {
-    if (clean_.size() < kCleanCacheLimit) clean_.emplace(n, bytes);
-  }
+  clean_.merge(pending_);
+  for (auto& [n, bytes] : pending_) clean_[n] = bytes;  // none expected: edit() takes pages out
   pending_.clear();
 }
 

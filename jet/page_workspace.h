@@ -1,13 +1,16 @@
 // The writer's view of the file: pages being changed, pages being added, and the order in
 // which they reach the file.
 //
-// Flush order keeps the file valid if the process dies between two page writes: first the
-// new pages (in ascending order, so the file only ever grows by whole pages), then changed
-// long-value and data pages, then index pages, then usage maps (page 1 and the map pages),
-// and the table definitions last. Nothing points at a page before the page is on disk.
+// Flush order keeps the file valid if the process dies between two page writes, however many
+// changes a flush gathers: first the new pages (in ascending order, so the file only ever
+// grows by whole pages), then changed long-value and data pages, then index pages, then usage
+// maps (page 1 and the map pages), and the table definitions last. Nothing points at a page
+// before the page is on disk, and a page changed many times is written once, as it is last.
+// Runs of consecutive pages in that order go to the file with one write each.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -34,7 +37,8 @@ class PageWorkspace {
   void setUsage(uint32_t mapRowPointer, uint32_t page, bool present);
   bool hasUsage(uint32_t mapRowPointer, uint32_t page);
 
-  // Writes every pending page in the safe order; `sync` also pushes them to the device.
+  // Writes every pending page in the safe order; `sync` also pushes everything written so
+  // far to the device. A failed write leaves the pages pending, so a later flush tries again.
   void flush(bool sync);
   size_t pendingPages() const { return pending_.size(); }
 
@@ -44,12 +48,22 @@ class PageWorkspace {
   void setReferenceBit(std::span<uint8_t> row, uint32_t page, bool value, bool freshPagesAreSet);
   std::vector<uint8_t> mapRow(uint32_t mapRowPointer);
   void storeMapRow(uint32_t mapRowPointer, const std::vector<uint8_t>& row);
+  void writePending();
+
+  struct Write {
+    int rank;
+    uint32_t page;
+    const PageBytes* bytes;
+  };
 
   Pager& pager_;
   uint32_t filePages_;  // pages already in the file
   uint32_t nextPage_;
   std::unordered_map<uint32_t, PageBytes> pending_;
   std::unordered_map<uint32_t, PageBytes> clean_;  // read-through cache of unchanged pages
+  bool unsynced_ = false;                          // written since the last sync
+  std::vector<Write> order_;                       // kept to spare an allocation per flush
+  std::vector<std::span<const uint8_t>> run_;
 };
 
 }  // namespace jet

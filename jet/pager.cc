@@ -1,7 +1,9 @@
 #include "jet/pager.h"
 
+#include <algorithm>
 #include <cassert>
 
+#include "jet/error.h"
 #include "jet/rc4.h"
 
 namespace jet {
@@ -47,15 +49,31 @@ PageRef Pager::readTyped(uint32_t page, uint8_t type, const char* what) {
   return p;
 }
 
-void Pager::write(uint32_t page, std::span<const uint8_t> bytes) {
-  assert(bytes.size() == pageSize_);
-  if (page > pageCount_) throwCorrupt(page, "cannot be written: it would leave a gap in the file");
-  std::vector<uint8_t> clear(bytes.begin(), bytes.end());
-  std::vector<uint8_t> stored = clear;
-  encodeInPlace(page, stored);
-  file_.writeAt(static_cast<uint64_t>(page) * pageSize_, stored);
-  if (page == pageCount_) ++pageCount_;
-  cache_[page % cache_.size()] = std::make_shared<const Page>(page, std::move(clear));
+void Pager::writeRun(uint32_t first, std::span<const std::span<const uint8_t>> pages) {
+  if (pages.empty()) return;
+  if (first > pageCount_) throwCorrupt(first, "cannot be written: it would leave a gap in the file");
+  if (pages.size() > UINT32_MAX - first) throwCorrupt(first, "cannot be written: too many pages");
+  for (const auto& p : pages) {
+    if (p.size() != pageSize_) throw Error(errc::kUnspecified, "A page to write has the wrong size.");
+  }
+  const uint64_t offset = static_cast<uint64_t>(first) * pageSize_;
+  if (encodingKey_ == 0) {
+    file_.writeAt(offset, pages);
+  } else {
+    std::vector<uint8_t> stored(pages.size() * pageSize_);
+    for (size_t i = 0; i < pages.size(); ++i) {
+      const std::span<uint8_t> out(stored.data() + i * pageSize_, pageSize_);
+      std::copy(pages[i].begin(), pages[i].end(), out.begin());
+      encodeInPlace(first + static_cast<uint32_t>(i), out);
+    }
+    file_.writeAt(offset, std::span<const uint8_t>(stored));
+  }
+  const uint32_t end = first + static_cast<uint32_t>(pages.size());
+  if (end > pageCount_) pageCount_ = end;
+  for (uint32_t page = first; page < end; ++page) {
+    PageRef& slot = cache_[page % cache_.size()];
+    if (slot && slot->number() == page) slot.reset();
+  }
 }
 
 }  // namespace jet

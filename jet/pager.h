@@ -60,9 +60,11 @@ class Pager {
   // Same, also checking the page type byte.
   PageRef readTyped(uint32_t page, uint8_t type, const char* what);
 
-  // Writes a whole page given in clear (encoding it when the database is encoded). Writing at
-  // pageCount() appends a page.
-  void write(uint32_t page, std::span<const uint8_t> bytes);
+  // Writes whole pages given in clear (encoding them when the database is encoded): pages[i]
+  // becomes page first + i, all with one file write. Writing at pageCount() appends. Cached
+  // copies of those pages are dropped rather than replaced: the writer keeps its own.
+  void writeRun(uint32_t first, std::span<const std::span<const uint8_t>> pages);
+  void write(uint32_t page, std::span<const uint8_t> bytes) { writeRun(page, {&bytes, 1}); }
   uint32_t append(std::span<const uint8_t> bytes) {
     uint32_t n = pageCount_;
     write(n, bytes);
