@@ -3,6 +3,7 @@
 // read, is never locked against others or touched, even when the file itself is read-only.
 #include "data/connection.h"
 
+#include <exception>
 #include <optional>
 
 #include "data/connection_string.h"
@@ -22,6 +23,16 @@ struct Connection::Impl {
   std::optional<jet::Database> db;
   std::unique_ptr<jet::DatabaseWriter> writer;  // declared after db: released before it
 };
+
+namespace {
+
+// The open database as it is, pending writes or not.
+jet::Database& openDatabase(Connection::Impl& impl) {
+  if (!impl.db) fail(errc::kObjectClosed, "Operation is not allowed when the connection is closed.");
+  return *impl.db;
+}
+
+}  // namespace
 
 Connection::Connection() : impl_(std::make_shared<Impl>()) {}
 
@@ -73,28 +84,44 @@ void Connection::execute(std::u16string_view statement) {
   } else {
     jet::DatabaseWriter& writer = writerOf(*this);
     jet::sql::execute(*impl_->db, &writer, parsed);
+    // A statement's changes are written when it ends, as one group: a DELETE's marks do not
+    // wait to be mixed into the batch of the rows stored after it.
+    writer.writePending();
   }
 }
 
 void Connection::close() {
   if (!impl_->db) fail(errc::kObjectClosed, "The connection is already closed.");
+  std::exception_ptr failed;
+  if (impl_->writer) {
+    try {
+      impl_->writer->flush();
+    } catch (...) {
+      failed = std::current_exception();
+    }
+  }
   impl_->writer.reset();
   impl_->db.reset();
   impl_->parsed.reset();
+  if (failed) std::rethrow_exception(failed);
 }
 
 int Connection::state() const { return impl_->db ? adStateOpen : adStateClosed; }
 
 jet::Database& Connection::database() const {
-  if (!impl_->db) {
-    fail(errc::kObjectClosed, "Operation is not allowed when the connection is closed.");
-  }
-  return *impl_->db;
+  jet::Database& db = openDatabase(*impl_);
+  if (impl_->writer) impl_->writer->writePending();
+  return db;
+}
+
+void flushWrites(const Connection& connection) {
+  Connection::Impl& impl = *connection.impl_;
+  if (impl.db && impl.writer) impl.writer->flush();
 }
 
 jet::DatabaseWriter& writerOf(const Connection& connection) {
   Connection::Impl& impl = *connection.impl_;
-  jet::Database& db = connection.database();
+  jet::Database& db = openDatabase(impl);
   if (impl.writer) return *impl.writer;
   if (!impl.parsed->writable) {
     fail(errc::kUnspecified, "The database was opened read-only (Mode=Read) and cannot be changed.");
@@ -111,7 +138,7 @@ jet::DatabaseWriter& writerOf(const Connection& connection) {
       throw;
     }
   }
-  impl.writer = std::make_unique<jet::DatabaseWriter>(*impl.db);
+  impl.writer = std::make_unique<jet::DatabaseWriter>(*impl.db, jet::DatabaseWriter::Durability::kBatched);
   return *impl.writer;
 }
 

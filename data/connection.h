@@ -3,6 +3,12 @@
 // A Connection is a reference to a shared object, as an ADO object variable is: copies refer
 // to the same connection, and the file closes when the last reference (including the one a
 // Recordset or Command keeps as its ActiveConnection) goes away, or on close().
+//
+// Rows stored through the connection are written in groups, as Jet's own lazy writes do. They
+// reach the file before anything reads it through the connection (a query, a record set, the
+// catalog), at the end of each DELETE or ALTER TABLE, when the record set that stored them is
+// closed, and at close(); close() reports a failed write. When the last reference merely goes
+// away, a failure of that last write cannot be reported.
 #pragma once
 
 #include <memory>
@@ -37,10 +43,13 @@ class Connection {
   // Runs one statement that returns no rows (DELETE, ALTER TABLE) or a SELECT whose rows
   // are dropped. Records-affected output and options are not offered; the result is dropped.
   void execute(std::u16string_view statement);
-  void close();  // errc::kObjectClosed when not open
+  // Writes what is pending and closes the file, which is closed even when that write fails
+  // (the error is thrown then). errc::kObjectClosed when not open.
+  void close();
   int state() const;
 
-  // The engine behind an open connection; errc::kObjectClosed when closed.
+  // The engine behind an open connection, with every pending write in its file, for reading;
+  // errc::kObjectClosed when closed.
   jet::Database& database() const;
 
   bool sameObject(const Connection& other) const { return impl_ == other.impl_; }
@@ -49,11 +58,16 @@ class Connection {
 
  private:
   friend jet::DatabaseWriter& writerOf(const Connection& connection);
+  friend void flushWrites(const Connection& connection);
   std::shared_ptr<Impl> impl_;
 };
 
 // The writer on the connection's database, which is reopened for writing first when it was
 // opened read-only; fails when its Mode is read-only or the file cannot be written.
 jet::DatabaseWriter& writerOf(const Connection& connection);
+
+// Writes what the connection has pending and syncs the file; a write error is thrown.
+// Nothing happens when the connection is closed or has not written.
+void flushWrites(const Connection& connection);
 
 }  // namespace data

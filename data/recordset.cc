@@ -122,6 +122,7 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.stored.clear();
   s.stored.resize(s.fields.size());
   s.storedRows = 0;
+  s.wrote = false;
   s.pending.clear();
   s.position = 0;
   ++s.generation;
@@ -131,14 +132,21 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
 void Recordset::close() {
   RecordsetState& s = *state_;
   s.requireOpen();
+  // The rows this record set stored may still wait in memory. Closing it writes them, so a
+  // failed write is reported here, by a call the caller sees, and not lost later when the
+  // connection is let go. The record set is closed either way.
+  std::optional<Connection> wrote;
+  if (s.wrote) wrote = s.openConnection;
   s.open = false;
   s.result.reset();
   s.fields.clear();
   s.stored.clear();
   s.storedRows = 0;
+  s.wrote = false;
   s.pending.clear();
   s.position = 0;
   s.openConnection.reset();
+  if (wrote) flushWrites(*wrote);
 }
 
 int Recordset::state() const { return state_->open ? adStateOpen : adStateClosed; }
@@ -213,6 +221,7 @@ void Recordset::updateBatch(int affectRecords) {
     for (size_t f = 0; f < s.fields.size(); ++f) {
       if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, row[f]);
     }
+    s.wrote = true;
     try {
       int32_t counter = storeRow(*writer, s.baseTable, values);
       for (size_t f = 0; f < s.fields.size(); ++f) {

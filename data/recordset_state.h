@@ -45,6 +45,7 @@ struct RecordsetState {
   std::u16string baseTable;  // empty when rows cannot be added (a join)
   std::vector<jet::sql::ColumnStore> stored;  // one per field
   size_t storedRows = 0;
+  bool wrote = false;  // rows went to the writer since the open, so close() writes them out
   std::vector<std::vector<Value>> pending;
   size_t position = 0;
   uint64_t generation = 0;  // counts opens: a Field of an earlier open is stale

@@ -16,7 +16,8 @@
 
 namespace jet {
 namespace {
-// Batched writers write their pending pages once this many have gathered.
+// Batched writers write their pending pages once this many have gathered: 2 MB, some ten
+// thousand short rows, written with a handful of calls.
 constexpr size_t kBatchPages = 512;
 }  // namespace
 
@@ -61,7 +62,7 @@ std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index,
 }
 
 DatabaseWriter::DatabaseWriter(Database& db, Durability durability)
-    : db_(db), durability_(durability), pages_(db.pager()) {
+    : db_(db), durability_(durability), batchLimit_(kBatchPages), pages_(db.pager()) {
   if (!db.writable()) throw Error(errc::kUnspecified, "The database is open read-only.");
 }
 
@@ -77,14 +78,21 @@ void DatabaseWriter::flush() {
   refreshReader();
 }
 
+void DatabaseWriter::writePending() { pages_.flush(false); }
+
 void DatabaseWriter::refreshReader() { db_.refresh(); }
 
 void DatabaseWriter::afterChange() {
-  if (durability_ == Durability::kEachRow) {
+  if (durability_ == Durability::kBatched && pages_.pendingPages() < batchLimit_) return;
+  try {
     pages_.flush(false);
-  } else if (pages_.pendingPages() >= kBatchPages) {
-    pages_.flush(false);
+  } catch (...) {
+    // A file that refuses writes (a full disk) is tried again once another batch has
+    // gathered, not after every row; writePending(), flush() and the destructor still try.
+    if (durability_ == Durability::kBatched) batchLimit_ = pages_.pendingPages() + kBatchPages;
+    throw;
   }
+  batchLimit_ = kBatchPages;
 }
 
 DatabaseWriter::TableState& DatabaseWriter::state(std::u16string_view table) {

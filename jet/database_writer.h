@@ -11,8 +11,11 @@
 //
 // Durability::kEachRow (the default) writes every change through to the file before the
 // call returns, in an order that keeps the file valid whenever the process dies (see
-// page_workspace.h). Durability::kBatched keeps changes in memory and writes them, in the
-// same order, every few hundred pages and at flush() or destruction: for bulk loads.
+// page_workspace.h). Durability::kBatched keeps inserted and deleted rows in memory and writes
+// them, in the same order, once a few hundred pages have gathered and at writePending(),
+// flush() or destruction: a process killed in between leaves the rows up to the last write.
+// Creating a table and adding a column are written at once in both modes. Reads through the
+// Database see only what has been written: call writePending() before them.
 //
 // Errors are jet::Error: errc::kTableNotFound for an unknown table, errc::kItemNotFound for
 // an unknown column, errc::kTypeMismatch / errc::kDataOverflow for a value a column cannot
@@ -87,6 +90,8 @@ class DatabaseWriter {
 
   // Writes every pending change and syncs the file.
   void flush();
+  // Writes every pending change without syncing, so that reads through the Database see it.
+  void writePending();
 
  private:
   struct TableState;
@@ -108,6 +113,7 @@ class DatabaseWriter {
 
   Database& db_;
   Durability durability_;
+  size_t batchLimit_;  // kBatched: pending pages that start a write
   PageWorkspace pages_;
   std::map<std::u16string, std::unique_ptr<TableState>> tables_;  // by folded name
 };

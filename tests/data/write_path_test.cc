@@ -2,8 +2,17 @@
 // the files checked by independent readers (mdb-schema, mdb-export).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <set>
+#include <string>
+
+#if defined(__unix__)
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "data/text.h"
 #include "jet/database.h"
@@ -277,3 +286,105 @@ TEST(WritePathTest, CertificateFileWithoutTypeFromAnEarlierVersion) {
 }
 
 }  // namespace
+
+// Stored rows wait in memory and reach the file in groups. Every read through the connection
+// sees them all the same, and the file has them once the record set that stored them closes.
+TEST(WritePathTest, StoredRowsAreSeenByEveryReadAndWrittenWhenTheRecordsetCloses) {
+  testsupport::TempDir dir;
+  const auto file = dir / "grouped.mdb";
+  createCertificateFile(file);
+  data::Connection cn = openFile(file);
+  data::Recordset rs = openCerts(cn);
+  // Long enough rows that a group fills and is written while rows are still being added.
+  constexpr int kRows = 12000;
+  const std::u16string course(120, u'c');
+  auto add = [&](int i) {
+    rs.addNew();
+    rs.field(u"LName").setValue(u"Row " + data::fromUtf8(std::to_string(i)));
+    rs.field(u"Course").setValue(course);
+    rs.field(u"Type").setValue(std::u16string(i % 2 == 0 ? u"Q" : u"T"));
+    rs.updateBatch(data::adAffectAll);
+  };
+  for (int i = 0; i < kRows; ++i) add(i);
+
+  EXPECT_EQ(openCerts(cn).recordCount(), kRows);
+  data::Recordset training;
+  training.open(u"SELECT LName FROM Tarvo_Certs WHERE Type = 'T'", cn, data::adOpenStatic,
+                data::adLockReadOnly, data::adCmdText);
+  EXPECT_EQ(training.recordCount(), kRows / 2);
+  training.close();
+  data::Catalog catalog;
+  catalog.setActiveConnection(cn);
+  EXPECT_EQ(catalog.tables().count(), 1);
+  EXPECT_EQ(catalog.tables().item(u"Tarvo_Certs").columns().count(), 12);
+  cn.execute(u"DELETE FROM Tarvo_Certs WHERE Type = 'T'");
+  EXPECT_EQ(openCerts(cn).recordCount(), kRows / 2);
+
+  // A few rows more, too few for a group of their own: the record set's close writes them,
+  // and another reader sees every row while the connection is still open.
+  for (int i = kRows; i < kRows + 10; ++i) add(i);
+  rs.close();
+  const auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
+  ASSERT_EQ(csv.rows.size(), static_cast<size_t>(kRows / 2 + 10));
+  const size_t lname = csv.column("LName");
+  for (size_t i = 0; i < csv.rows.size(); ++i) {
+    const int expected = i < kRows / 2 ? static_cast<int>(2 * i) : kRows + static_cast<int>(i - kRows / 2);
+    ASSERT_EQ(csv.rows[i][lname], std::optional<std::string>("Row " + std::to_string(expected))) << i;
+  }
+  cn.close();
+}
+
+// A disk that refuses the rows' pages: the record set's close reports it, the connection's
+// close reports it again and still closes, and the file keeps what it had.
+TEST(WritePathTest, AFailedWriteIsReportedByCloseAndTheFileStaysReadable) {
+#if !defined(__unix__)
+  GTEST_SKIP() << "needs fork and a file size limit";
+#else
+  testsupport::TempDir dir;
+  const auto file = dir / "full.mdb";
+  createCertificateFile(file);
+  const auto size = std::filesystem::file_size(file);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The limit stands in for a full disk: the file cannot grow by a page.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{static_cast<rlim_t>(size), static_cast<rlim_t>(size)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    auto refusedWrite = [](const std::function<void()>& f) {
+      try {
+        f();
+      } catch (const data::Error& e) {
+        return std::string(e.what()).find("Cannot write") != std::string::npos;
+      }
+      return false;
+    };
+    int code = 0;
+    try {
+      data::Connection cn = openFile(file);
+      data::Recordset rs = openCerts(cn);
+      for (int i = 0; i < 200; ++i) {
+        rs.addNew();
+        rs.field(u"LName").setValue(std::u16string(100, u'x'));
+        rs.updateBatch(data::adAffectAll);
+      }
+      if (!refusedWrite([&] { rs.close(); })) code = 2;
+      else if (rs.state() != data::adStateClosed) code = 3;
+      else if (!refusedWrite([&] { cn.close(); })) code = 4;
+      else if (cn.state() != data::adStateClosed) code = 5;
+    } catch (...) {
+      code = 6;
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2, 4: a close reported success; 3, 5: it left the object open; "
+                                       "6: storing the rows failed";
+  EXPECT_EQ(std::filesystem::file_size(file), size);
+  EXPECT_EQ(testsupport::mdbExport(file, "Tarvo_Certs").rows.size(), 0u);
+  data::Connection cn = openFile(file);
+  EXPECT_EQ(openCerts(cn).recordCount(), 0);
+#endif
+}
