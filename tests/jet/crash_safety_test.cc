@@ -1,14 +1,24 @@
-// A writer killed at a random moment during a series of inserts leaves a file that opens
-// with our reader, mdb-export and mdb-reader, and holds a prefix of the rows.
+// A writer killed at a random moment during a series of inserts, or between any two writes
+// of one large grouped flush, leaves a file that opens with our reader, mdb-export and
+// mdb-reader, and holds a prefix of the rows.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
 #if defined(__unix__)
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#if defined(__linux__) && defined(__x86_64__)
+#define TARVO_TRACE_WRITES 1
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
 #endif
 
 #include "jet/database.h"
@@ -32,22 +42,69 @@ Value notesOf(int32_t k) {
   return Value();
 }
 
-[[noreturn]] void insertForever(const std::filesystem::path& file) {
+using Durability = jet::DatabaseWriter::Durability;
+
+void insertRows(jet::DatabaseWriter& w, int32_t from, int32_t to) {
+  for (int32_t k = from; k <= to; ++k) w.insertRow(u"Log", {Value(), Value(nameOf(k)), notesOf(k)});
+}
+
+[[noreturn]] void insertForever(const std::filesystem::path& file, Durability durability) {
   try {
     auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    jet::DatabaseWriter w(db, durability);
     for (int32_t k = 1;; ++k) w.insertRow(u"Log", {Value(), Value(nameOf(k)), notesOf(k)});
   } catch (...) {
   }
   _exit(3);
 }
 
-}  // namespace
+void createLog(const std::filesystem::path& file, int32_t rows) {
+  jet::createDatabase(file);
+  auto db = jet::Database::open(file, u"", true);
+  jet::DatabaseWriter w(db);
+  w.createTable({u"Log", {{u"Id", jet::ColumnType::Long, 255, true},
+                          {u"Name", jet::ColumnType::Text},
+                          {u"Notes", jet::ColumnType::Memo}}});
+  insertRows(w, 1, rows);
+}
 
-TEST(CrashSafetyTest, KilledWriterLeavesAPrefixOfItsRows) {
-#if !defined(__unix__)
-  GTEST_SKIP() << "needs fork and kill";
-#else
+// The file holds rows 1..n for some n in [atLeast, atMost] for all three readers, and a later
+// writer numbers its row n + 1. `countLag`: how far the stored row count may trail n.
+void expectPrefix(const std::filesystem::path& file, size_t atLeast, size_t atMost, size_t countLag) {
+  const auto rows = writertest::readWithOurReader(file, u"Log");
+  EXPECT_GE(rows.size(), atLeast);
+  EXPECT_LE(rows.size(), atMost);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const auto k = static_cast<int32_t>(i + 1);
+    ASSERT_EQ(rows[i][0], Value(k)) << "row " << i;
+    ASSERT_EQ(rows[i][1], Value(nameOf(k))) << "row " << i;
+    ASSERT_EQ(rows[i][2], notesOf(k)) << "row " << i;
+  }
+  // The row count is written after the rows, so it may trail them, never lead.
+  const auto stored = jet::Database::open(file).tableDef(u"Log")->rowCount;
+  EXPECT_TRUE(stored <= rows.size() && rows.size() - stored <= countLag) << stored << " vs " << rows.size();
+
+  const auto csv = ts::mdbExport(file, "Log");
+  ASSERT_EQ(csv.rows.size(), rows.size());
+  for (size_t i = 0; i < csv.rows.size(); ++i) {
+    ASSERT_EQ(csv.rows[i][0], std::to_string(i + 1));
+  }
+  ts::ReaderOptions opt;
+  opt.tables = {"Log"};
+  opt.withRows = false;
+  EXPECT_TRUE(ts::mdbReaderDump(file, opt).table("Log").error.empty());
+  // A later writer carries on after the surviving prefix, without reusing a number.
+  {
+    auto db = jet::Database::open(file, u"", true);
+    jet::DatabaseWriter w(db);
+    const int32_t next = w.insertRow(u"Log", {Value(), Value(std::u16string(u"after")), Value()});
+    EXPECT_EQ(next, static_cast<int32_t>(rows.size() + 1));
+  }
+  EXPECT_EQ(ts::mdbExport(file, "Log").rows.size(), rows.size() + 1);
+}
+
+#if defined(__unix__)
+void killInsertingWriter(Durability durability, size_t countLag) {
   // Kill times spread over the first half second of inserting (tens of thousands of rows),
   // counted from the moment the child's first data page reaches the file.
   const int delaysMs[] = {0, 3, 17, 41, 90, 160, 260, 420};
@@ -55,18 +112,11 @@ TEST(CrashSafetyTest, KilledWriterLeavesAPrefixOfItsRows) {
     SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
     ts::TempDir dir;
     const auto file = dir / "log.mdb";
-    jet::createDatabase(file);
-    {
-      auto db = jet::Database::open(file, u"", true);
-      jet::DatabaseWriter w(db);
-      w.createTable({u"Log", {{u"Id", jet::ColumnType::Long, 255, true},
-                              {u"Name", jet::ColumnType::Text},
-                              {u"Notes", jet::ColumnType::Memo}}});
-    }
+    createLog(file, 0);
     const auto emptySize = std::filesystem::file_size(file);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) insertForever(file);
+    if (child == 0) insertForever(file, durability);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::filesystem::file_size(file) == emptySize && std::chrono::steady_clock::now() < giveUp) {
       std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -76,35 +126,111 @@ TEST(CrashSafetyTest, KilledWriterLeavesAPrefixOfItsRows) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended before it was killed";
-
-    const auto rows = writertest::readWithOurReader(file, u"Log");
-    for (size_t i = 0; i < rows.size(); ++i) {
-      const auto k = static_cast<int32_t>(i + 1);
-      ASSERT_EQ(rows[i][0], Value(k)) << "row " << i;
-      ASSERT_EQ(rows[i][1], Value(nameOf(k))) << "row " << i;
-      ASSERT_EQ(rows[i][2], notesOf(k)) << "row " << i;
-    }
-    // The row count is written after the row, so it lags by at most the row in flight.
-    const auto stored = jet::Database::open(file).tableDef(u"Log")->rowCount;
-    EXPECT_TRUE(stored == rows.size() || stored + 1 == rows.size()) << stored << " vs " << rows.size();
-
-    const auto csv = ts::mdbExport(file, "Log");
-    ASSERT_EQ(csv.rows.size(), rows.size());
-    for (size_t i = 0; i < csv.rows.size(); ++i) {
-      ASSERT_EQ(csv.rows[i][0], std::to_string(i + 1));
-    }
-    ts::ReaderOptions opt;
-    opt.tables = {"Log"};
-    opt.withRows = false;
-    EXPECT_TRUE(ts::mdbReaderDump(file, opt).table("Log").error.empty());
-    // A later writer carries on after the surviving prefix, without reusing a number.
-    {
-      auto db = jet::Database::open(file, u"", true);
-      jet::DatabaseWriter w(db);
-      const int32_t next = w.insertRow(u"Log", {Value(), Value(std::u16string(u"after")), Value()});
-      EXPECT_EQ(next, static_cast<int32_t>(rows.size() + 1));
-    }
-    EXPECT_EQ(ts::mdbExport(file, "Log").rows.size(), rows.size() + 1);
+    expectPrefix(file, 0, SIZE_MAX, countLag);
   }
+}
+#endif
+
+#if defined(TARVO_TRACE_WRITES)
+// Runs `work` in a child that is killed as it enters its write call number `n` (0-based;
+// pwrite and pwritev count), so exactly n writes reached the file. False when the child
+// finished after fewer writes.
+bool killAtWrite(int n, const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    raise(SIGSTOP);
+    try {
+      work();
+    } catch (...) {
+      _exit(3);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ptrace(PTRACE_SETOPTIONS, child, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+  int writes = 0;
+  bool entering = true;
+  long pass = 0;  // a signal to hand on to the child
+  for (;;) {
+    ptrace(PTRACE_SYSCALL, child, nullptr, reinterpret_cast<void*>(pass));
+    pass = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) || WIFSIGNALED(status)) {
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("the traced writer failed");
+      return false;
+    }
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+      pass = WSTOPSIG(status);
+      continue;
+    }
+    const bool entry = entering;
+    entering = !entering;
+    if (!entry) continue;
+    user_regs_struct regs{};
+    ptrace(PTRACE_GETREGS, child, nullptr, &regs);
+    const auto call = static_cast<long>(regs.orig_rax);
+    if (call != SYS_pwrite64 && call != SYS_pwritev && call != SYS_pwritev2) continue;
+    if (writes++ == n) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return true;
+    }
+  }
+}
+#endif
+
+}  // namespace
+
+TEST(CrashSafetyTest, KilledWriterLeavesAPrefixOfItsRows) {
+#if !defined(__unix__)
+  GTEST_SKIP() << "needs fork and kill";
+#else
+  // Every row is written through: the count trails by at most the row in flight.
+  killInsertingWriter(Durability::kEachRow, 1);
+#endif
+}
+
+TEST(CrashSafetyTest, KilledBatchedWriterLeavesAPrefixOfItsRows) {
+#if !defined(__unix__)
+  GTEST_SKIP() << "needs fork and kill";
+#else
+  killInsertingWriter(Durability::kBatched, SIZE_MAX);
+#endif
+}
+
+TEST(CrashSafetyTest, AGroupedFlushKilledBetweenAnyTwoWritesLeavesAPrefix) {
+#if !defined(TARVO_TRACE_WRITES)
+  GTEST_SKIP() << "needs ptrace on x86-64 Linux";
+#else
+  // 40 rows already stored; one flush then writes 400 more: new data and long-value pages,
+  // more rows on the table's current data and long-value pages, the usage maps and the
+  // table definition. The child is killed before each of that flush's writes in turn.
+  constexpr int32_t kBefore = 40;
+  constexpr int32_t kAdded = 400;
+  ts::TempDir dir;
+  const auto start = dir / "start.mdb";
+  createLog(start, kBefore);
+  const auto file = dir / "log.mdb";
+  const auto work = [&] {
+    auto db = jet::Database::open(file, u"", true);
+    jet::DatabaseWriter w(db, Durability::kBatched);
+    insertRows(w, kBefore + 1, kBefore + kAdded);
+    w.flush();
+  };
+  int cut = 0;
+  for (;; ++cut) {
+    SCOPED_TRACE("killed before write " + std::to_string(cut));
+    std::filesystem::copy_file(start, file, std::filesystem::copy_options::overwrite_existing);
+    if (!killAtWrite(cut, work)) break;
+    expectPrefix(file, kBefore, kBefore + kAdded, kAdded);
+    if (HasFatalFailure()) return;
+  }
+  // The last cut point is the whole flush; some cuts fell between its writes.
+  EXPECT_GE(cut, 3);
+  RecordProperty("writesInTheFlush", cut);
+  expectPrefix(file, kBefore + kAdded, kBefore + kAdded, 0);
 #endif
 }
