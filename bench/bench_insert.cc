@@ -3,8 +3,9 @@
 //
 //   build/bench-insert [ROWS=1000000] [--batched] [--out FILE]
 //
-// The default writes every row through to the file as the certificate run does (each row
-// saved before the next is read); --batched measures the bulk mode.
+// The default writes every row through to the file (each row saved before the next is
+// read); --batched measures the grouped writes the certificate run makes through the data
+// layer.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
