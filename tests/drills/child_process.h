@@ -1,7 +1,8 @@
 // Runs a program as a child process the way a drill needs it: its output captured,
 // a deadline after which it is killed as hung, and optionally a file-size limit (a full
 // disk), another user (so file modes bite even when the tests run as root) or a deliberate
-// kill after a delay. POSIX only, like the drills themselves.
+// kill after a delay or as it enters a given write call. POSIX only, like the drills
+// themselves; the write count needs Linux on x86-64 (canTraceWrites()).
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,9 @@ struct ChildOptions {
   std::optional<std::chrono::microseconds> killAfter;  // SIGKILL on purpose after this delay
   std::optional<unsigned long long> fileSizeLimit;     // RLIMIT_FSIZE; writes beyond fail with EFBIG
   bool asUnprivilegedUser = false;                     // drop to "nobody" when started as root
+  // SIGKILL as the child enters its write call number N (0-based; pwrite and pwritev, the
+  // calls a database file is written with), so exactly N of them took effect.
+  std::optional<int> killAtWrite;
 };
 
 struct ChildResult {
@@ -29,6 +33,9 @@ struct ChildResult {
 };
 
 ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
+
+// Whether ChildOptions::killAtWrite works here.
+bool canTraceWrites();
 
 // The uid and gid the child runs as under asUnprivilegedUser (the current ones when not root).
 unsigned unprivilegedUid();
