@@ -11,6 +11,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "tests/drills/drill_support.h"
+#include "tests/support/write_trace.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ TEST_F(CertificateFileDrill, AKilledRunLeavesAFileThatOpensWithAPrefixOfTheRows)
 // a prefix of the rows. Rows are written in large groups, so a kill inside one group's
 // writes is where a wrong order would show.
 TEST_F(CertificateFileDrill, ARunKilledBeforeAnyOfItsWritesLeavesAPrefixOfTheRows) {
-  if (!canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
+  if (!testsupport::canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
   const auto all = fullRun();
   ASSERT_FALSE(all.empty());
   const fs::path earlier = dir_ / "earlier.mdb";

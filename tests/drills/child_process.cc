@@ -9,16 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 
-#if defined(__linux__) && defined(__x86_64__)
-#define TARVO_TRACE_WRITES 1
-#include <sys/ptrace.h>
-#include <sys/syscall.h>
-#include <sys/user.h>
-#endif
+#include "tests/support/write_trace.h"
 
 namespace drills {
 
@@ -42,53 +36,8 @@ const passwd* nobody() {
   return pw;
 }
 
-#if defined(TARVO_TRACE_WRITES)
-// Follows a child that asked to be traced, from the stop at its exec, through every system
-// call, and kills it as it enters write call number `n`. Returns its last wait status.
-int traceToWrite(pid_t pid, int n, const std::function<void()>& drainPipes, bool& killed) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFSTOPPED(status)) return status;
-  ptrace(PTRACE_SETOPTIONS, pid, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
-  int writes = 0;
-  bool entering = true;
-  long pass = 0;  // a signal the child is to get after all
-  for (;;) {
-    ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(pass));
-    pass = 0;
-    waitpid(pid, &status, 0);
-    drainPipes();
-    if (WIFEXITED(status) || WIFSIGNALED(status)) return status;
-    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-      pass = WSTOPSIG(status);
-      continue;
-    }
-    const bool entry = entering;
-    entering = !entering;
-    if (!entry) continue;
-    user_regs_struct regs{};
-    ptrace(PTRACE_GETREGS, pid, nullptr, &regs);
-    const auto call = static_cast<long>(regs.orig_rax);
-    if (call != SYS_pwrite64 && call != SYS_pwritev && call != SYS_pwritev2) continue;
-    if (writes++ == n) {
-      kill(pid, SIGKILL);
-      killed = true;
-      waitpid(pid, &status, 0);
-      return status;
-    }
-  }
-}
-#endif
 
 }  // namespace
-
-bool canTraceWrites() {
-#if defined(TARVO_TRACE_WRITES)
-  return true;
-#else
-  return false;
-#endif
-}
 
 unsigned unprivilegedUid() { return getuid() == 0 && nobody() ? nobody()->pw_uid : getuid(); }
 unsigned unprivilegedGid() { return getuid() == 0 && nobody() ? nobody()->pw_gid : getgid(); }
@@ -102,7 +51,7 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   args.push_back(nullptr);
   const uid_t uid = unprivilegedUid();
   const gid_t gid = unprivilegedGid();
-  if (options.killAtWrite && !canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
+  if (options.killAtWrite && !testsupport::canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -123,9 +72,7 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
     if (options.asUnprivilegedUser && getuid() == 0) {
       if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(125);
     }
-#if defined(TARVO_TRACE_WRITES)
-    if (options.killAtWrite) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-#endif
+    if (options.killAtWrite) testsupport::traceMe();
     execv(args[0], args.data());
     _exit(127);
   }
@@ -138,14 +85,14 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   ChildResult result;
   int status = 0;
   bool killed = false;
-#if defined(TARVO_TRACE_WRITES)
   if (options.killAtWrite) {
-    status = traceToWrite(pid, *options.killAtWrite, [&] {
+    const auto end = testsupport::killAtWrite(pid, *options.killAtWrite, [&] {
       drain(outPipe[0], result.out);
       drain(errPipe[0], result.err);
-    }, killed);
+    });
+    status = end.status;
+    killed = end.killed;
   }
-#endif
   while (!options.killAtWrite) {
     drain(outPipe[0], result.out);
     drain(errPipe[0], result.err);

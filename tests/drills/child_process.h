@@ -2,7 +2,7 @@
 // a deadline after which it is killed as hung, and optionally a file-size limit (a full
 // disk), another user (so file modes bite even when the tests run as root) or a deliberate
 // kill after a delay or as it enters a given write call. POSIX only, like the drills
-// themselves; the write count needs Linux on x86-64 (canTraceWrites()).
+// themselves; the write count needs Linux on x86-64 (testsupport::canTraceWrites()).
 #pragma once
 
 #include <chrono>
@@ -33,9 +33,6 @@ struct ChildResult {
 };
 
 ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
-
-// Whether ChildOptions::killAtWrite works here.
-bool canTraceWrites();
 
 // The uid and gid the child runs as under asUnprivilegedUser (the current ones when not root).
 unsigned unprivilegedUid();

@@ -14,12 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
-#if defined(__linux__) && defined(__x86_64__)
-#define TARVO_TRACE_WRITES 1
-#include <sys/ptrace.h>
-#include <sys/syscall.h>
-#include <sys/user.h>
-#endif
 
 #include "jet/database.h"
 #include "jet/database_create.h"
@@ -28,6 +22,7 @@
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
+#include "tests/support/write_trace.h"
 
 namespace ts = testsupport;
 using jet::Value;
@@ -131,15 +126,14 @@ void killInsertingWriter(Durability durability, size_t countLag) {
 }
 #endif
 
-#if defined(TARVO_TRACE_WRITES)
-// Runs `work` in a child that is killed as it enters its write call number `n` (0-based;
-// pwrite and pwritev count), so exactly n writes reached the file. False when the child
-// finished after fewer writes.
+#if defined(__unix__)
+// Runs `work` in a child that is killed as it enters its write call number `n`, so exactly n
+// writes reached the file. False when the child finished after fewer writes.
 bool killAtWrite(int n, const std::function<void()>& work) {
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
-    ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    ts::traceMe();
     raise(SIGSTOP);
     try {
       work();
@@ -148,37 +142,11 @@ bool killAtWrite(int n, const std::function<void()>& work) {
     }
     _exit(0);
   }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ptrace(PTRACE_SETOPTIONS, child, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
-  int writes = 0;
-  bool entering = true;
-  long pass = 0;  // a signal to hand on to the child
-  for (;;) {
-    ptrace(PTRACE_SYSCALL, child, nullptr, reinterpret_cast<void*>(pass));
-    pass = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status) || WIFSIGNALED(status)) {
-      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("the traced writer failed");
-      return false;
-    }
-    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-      pass = WSTOPSIG(status);
-      continue;
-    }
-    const bool entry = entering;
-    entering = !entering;
-    if (!entry) continue;
-    user_regs_struct regs{};
-    ptrace(PTRACE_GETREGS, child, nullptr, &regs);
-    const auto call = static_cast<long>(regs.orig_rax);
-    if (call != SYS_pwrite64 && call != SYS_pwritev && call != SYS_pwritev2) continue;
-    if (writes++ == n) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      return true;
-    }
+  const ts::TraceEnd end = ts::killAtWrite(child, n);
+  if (!end.killed && !(WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0)) {
+    throw std::runtime_error("the traced writer failed");
   }
+  return end.killed;
 }
 #endif
 
@@ -202,9 +170,10 @@ TEST(CrashSafetyTest, KilledBatchedWriterLeavesAPrefixOfItsRows) {
 }
 
 TEST(CrashSafetyTest, AGroupedFlushKilledBetweenAnyTwoWritesLeavesAPrefix) {
-#if !defined(TARVO_TRACE_WRITES)
-  GTEST_SKIP() << "needs ptrace on x86-64 Linux";
+#if !defined(__unix__)
+  GTEST_SKIP() << "needs fork and ptrace";
 #else
+  if (!ts::canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
   // 40 rows already stored; one flush then writes 400 more: new data and long-value pages,
   // more rows on the table's current data and long-value pages, the usage maps and the
   // table definition. The child is killed before each of that flush's writes in turn.

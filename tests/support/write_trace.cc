@@ -1,0 +1,71 @@
+#include "tests/support/write_trace.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <stdexcept>
+
+#if defined(__linux__) && defined(__x86_64__)
+#define TARVO_TRACE_WRITES 1
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
+#endif
+
+namespace testsupport {
+
+bool canTraceWrites() {
+#if defined(TARVO_TRACE_WRITES)
+  return true;
+#else
+  return false;
+#endif
+}
+
+void traceMe() {
+#if defined(TARVO_TRACE_WRITES)
+  ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+#endif
+}
+
+TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop) {
+#if !defined(TARVO_TRACE_WRITES)
+  (void)child, (void)n, (void)onStop;
+  throw std::runtime_error("write calls cannot be traced here");
+#else
+  TraceEnd end;
+  waitpid(child, &end.status, 0);
+  if (!WIFSTOPPED(end.status)) return end;
+  ptrace(PTRACE_SETOPTIONS, child, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+  int writes = 0;
+  bool entering = true;
+  long pass = 0;  // a signal the child is to get after all
+  for (;;) {
+    ptrace(PTRACE_SYSCALL, child, nullptr, reinterpret_cast<void*>(pass));
+    pass = 0;
+    waitpid(child, &end.status, 0);
+    if (onStop) onStop();
+    if (WIFEXITED(end.status) || WIFSIGNALED(end.status)) return end;
+    if (WSTOPSIG(end.status) != (SIGTRAP | 0x80)) {
+      pass = WSTOPSIG(end.status);
+      continue;
+    }
+    // Syscall stops come in pairs, entry then exit.
+    const bool entry = entering;
+    entering = !entering;
+    if (!entry) continue;
+    user_regs_struct regs{};
+    ptrace(PTRACE_GETREGS, child, nullptr, &regs);
+    const auto call = static_cast<long>(regs.orig_rax);
+    if (call != SYS_pwrite64 && call != SYS_pwritev && call != SYS_pwritev2) continue;
+    if (writes++ == n) {
+      kill(child, SIGKILL);
+      waitpid(child, &end.status, 0);
+      end.killed = true;
+      return end;
+    }
+  }
+#endif
+}
+
+}  // namespace testsupport

@@ -1,0 +1,28 @@
+// Killing a child process between two of its page writes: the child calls traceMe() and then
+// stops itself (raise(SIGSTOP)) or execs a program; the parent follows it with killAtWrite(),
+// so that exactly n of its pwrite/pwritev calls take effect before it dies. Linux on x86-64
+// only (canTraceWrites()).
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+
+namespace testsupport {
+
+bool canTraceWrites();
+
+// In the child: asks to be traced by its parent.
+void traceMe();
+
+struct TraceEnd {
+  int status = 0;       // the child's last wait status
+  bool killed = false;  // it was killed at the write; false when it ended first
+};
+
+// Follows `child`, stopped at its exec or its SIGSTOP after traceMe(), through its system
+// calls and kills it as it enters write call number `n` (0-based). `onStop` runs at every stop,
+// e.g. to drain the child's output pipes.
+TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop = {});
+
+}  // namespace testsupport
