@@ -48,6 +48,63 @@ void DataPageBuilder::markDeleted(uint8_t slot) {
   le::put16(p_, 14 + 2 * size_t{slot}, static_cast<uint16_t>(slotWord(slot) | kRowDeletedFlags));
 }
 
+void DataPageBuilder::removeRows(std::span<const uint8_t> slots) {
+  for (uint8_t s : slots) {
+    if (s >= slotCount()) throw Error(errc::kUnspecified, "Row slot past the slot count.");
+    markDeleted(s);
+  }
+  compact();
+}
+
+void DataPageBuilder::compact() {
+  const PageBytes old = p_;
+  const auto word = [&](size_t s) { return le::get16(old, kDataPageHeaderSize + 2 * s); };
+  const auto removed = [&](size_t s) { return (word(s) & kRowDeletedFlags) == kRowDeletedFlags; };
+  const size_t count = le::get16(old, 12);
+  if (count > kMaxRowsPerPage) throw Error(errc::kUnspecified, "A data page holds more rows than a page can.");
+  const size_t slotsEnd = kDataPageHeaderSize + 2 * count;
+  size_t end = kPageSize;  // where the previous slot's row starts in the old page
+  size_t pos = kPageSize;  // same in the new page
+  for (size_t s = 0; s < count; ++s) {
+    const uint16_t w = word(s);
+    const size_t start = w & kRowOffsetMask;
+    if (start < slotsEnd || start > end) throw Error(errc::kUnspecified, "A data page holds a row outside the page.");
+    const uint16_t flags = w & ~kRowOffsetMask;
+    if (!removed(s)) {
+      const size_t len = end - start;
+      pos -= len;
+      std::memcpy(p_.data() + pos, old.data() + start, len);
+    }
+    le::put16(p_, kDataPageHeaderSize + 2 * s, static_cast<uint16_t>(flags | pos));
+    end = start;
+  }
+  // The gap between the slot table and the rows holds no stale row bytes.
+  std::memset(p_.data() + slotsEnd, 0, pos - slotsEnd);
+  le::put16(p_, 2, static_cast<uint16_t>(pos - slotsEnd));
+}
+
+std::optional<uint8_t> DataPageBuilder::firstRemovedSlot() const {
+  for (uint16_t s = 0; s < slotCount(); ++s) {
+    if ((slotWord(static_cast<uint8_t>(s)) & kRowDeletedFlags) == kRowDeletedFlags) return static_cast<uint8_t>(s);
+  }
+  return std::nullopt;
+}
+
+bool DataPageBuilder::fitsPlacing(size_t rowSize) const {
+  if (rowSize <= freeSpace() && firstRemovedSlot()) return true;
+  return fits(rowSize);
+}
+
+uint8_t DataPageBuilder::place(std::span<const uint8_t> rowBytes) {
+  const auto slot = firstRemovedSlot();
+  if (!slot || rowBytes.size() > freeSpace()) return append(rowBytes);
+  // A removed slot's extent is empty once the page is compacted; the row grows into it.
+  if (rowStart(*slot) != rowEnd(*slot)) compact();
+  replace(*slot, rowBytes);
+  le::put16(p_, 14 + 2 * size_t{*slot}, static_cast<uint16_t>(slotWord(*slot) & kRowOffsetMask));
+  return *slot;
+}
+
 uint8_t DataPageBuilder::append(std::span<const uint8_t> rowBytes) {
   assert(fits(rowBytes.size()));
   const uint16_t n = slotCount();

@@ -9,10 +9,13 @@
 //   0x0C u16 slot count
 //   0x0E u16 slot offsets    low 13 bits = row start; 0x4000/0x8000 are flags
 // Rows are packed downwards from the page end: slot 0 ends at 4096, slot i ends where slot
-// i-1 starts. A deleted row keeps its bytes and gets both flag bits (0xC000).
+// i-1 starts. A removed row gets both flag bits (0xC000) and an empty extent: its slot stays,
+// pointing where the previous row starts, its bytes go back to the page. That is how Jet
+// leaves the pages it deletes from (slot words 0xC000 | offset, 0xD000 for slot 0).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -47,6 +50,19 @@ class DataPageBuilder {
   // True for slots that hold neither a deleted row nor an overflow pointer.
   bool isLive(uint8_t slot) const;
   void markDeleted(uint8_t slot);
+  // Removes the rows in `slots` (each must be a slot of the page) and gives their space back:
+  // see compact(). Slot numbers of the other rows do not change.
+  void removeRows(std::span<const uint8_t> slots);
+  // Repacks the rows against the page end and empties the extents of deleted slots (0xC000);
+  // rows with one flag bit (moved rows and their pointers) keep their bytes. The slot count
+  // stays: mdbtools reads slot 0 of a data page without rows as a row. Throws for a slot
+  // table that does not describe the page.
+  void compact();
+  // Like fits() and append(), but the row goes into the first removed slot when there is one,
+  // so the slot table does not grow with every delete and insert.
+  bool fitsPlacing(size_t rowSize) const;
+  uint8_t place(std::span<const uint8_t> row);
+  std::optional<uint8_t> firstRemovedSlot() const;
   // Replaces a row by one of a different size, moving the rows stored below it.
   // Used for usage-map rows that grow; the caller checks there is room.
   void replace(uint8_t slot, std::span<const uint8_t> row);

@@ -109,30 +109,32 @@ const TableDef& DatabaseWriter::tableDef(std::u16string_view table) { return sta
 
 RowPointer DatabaseWriter::placeRow(uint32_t owner, uint32_t ownedMap, uint32_t freeMap, uint32_t& current,
                                     std::span<const uint8_t> row) {
-  if (current == 0) {
-    // Resume on the last page the free-space map lists, if it is ours and has room.
-    if (freeMap != 0) {
-      auto candidates = readUsageMap(db_.pager(), freeMap);
-      for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
-        if (*it >= pages_.pageCount()) continue;
-        PageBytes copy = pages_.read(*it);
-        if (copy[0] != page_type::kData || le::get32(copy, 4) != owner) continue;
-        if (DataPageBuilder(copy).fits(row.size())) {
-          current = *it;
-          break;
-        }
-      }
-    }
-  }
+  // A page that cannot take a row leaves the free-space map, as in Jet, unless it still has
+  // this much room (a long-value piece may be far larger than the rows that would fit).
+  constexpr uint16_t kStillFree = 512;
+  const auto retire = [&](uint32_t page, const DataPageBuilder& dp) {
+    if (freeMap != 0 && (dp.freeSpace() < kStillFree || !dp.fitsPlacing(0))) pages_.setUsage(freeMap, page, false);
+  };
   if (current != 0) {
     PageBytes& page = pages_.edit(current);
     DataPageBuilder dp(page);
-    if (dp.fits(row.size())) {
-      const uint8_t slot = dp.append(row);
-      return {current, slot};
+    if (dp.fitsPlacing(row.size())) return {current, dp.place(row)};
+    retire(current, dp);
+  }
+  // Pages the free-space map lists after the current one, in page order: space freed by
+  // deletes is filled before the file grows. Each page is looked at once per writer.
+  for (auto next = freeMap != 0 ? pages_.nextUsage(freeMap, current + 1) : std::nullopt; next;
+       next = pages_.nextUsage(freeMap, *next + 1)) {
+    if (*next >= pages_.pageCount()) break;
+    PageBytes copy = pages_.read(*next);
+    if (copy[0] != page_type::kData || le::get32(copy, 4) != owner) continue;
+    DataPageBuilder candidate(copy);
+    if (!candidate.fitsPlacing(row.size())) {
+      retire(*next, candidate);
+      continue;
     }
-    // Full: Jet's free-space map lists only pages that still have room.
-    if (freeMap != 0) pages_.setUsage(freeMap, current, false);
+    current = *next;
+    return {current, DataPageBuilder(pages_.edit(current)).place(row)};
   }
   const uint32_t fresh = pages_.allocate();
   PageBytes& page = pages_.edit(fresh);

@@ -143,16 +143,46 @@ void PageWorkspace::setUsage(uint32_t ptr, uint32_t page, bool present) {
   storeMapRow(ptr, ref);
 }
 
+std::vector<uint8_t> PageWorkspace::readMapRow(uint32_t ptr) {
+  PageBytes copy = read(rowPointerPage(ptr));
+  DataPageBuilder dp(copy);
+  auto row = dp.row(rowPointerRow(ptr));
+  if (row.empty()) throw Error(errc::kUnspecified, "Empty usage map row.");
+  return {row.begin(), row.end()};
+}
+
 bool PageWorkspace::hasUsage(uint32_t ptr, uint32_t page) {
-  auto row = mapRow(ptr);
-  if (row[0] == usage_map_type::kInline) return inlineUsageBit(row, page).value_or(false);
-  const uint32_t slot = page / kPagesPerBitmapPage;
-  if (slot >= kReferenceSlots) return false;
-  const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
-  if (mapPage == 0) return false;
-  const PageBytes& bm = read(mapPage);
-  const uint32_t bit = page % kPagesPerBitmapPage;
-  return (bm[4 + bit / 8] >> (bit % 8)) & 1;
+  const auto next = nextUsage(ptr, page);
+  return next && *next == page;
+}
+
+std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
+  const auto row = readMapRow(ptr);
+  const auto firstSet = [](std::span<const uint8_t> bitmap, uint64_t base, uint32_t from) -> std::optional<uint32_t> {
+    const uint64_t skip = from > base ? from - base : 0;
+    for (uint64_t bit = skip; bit / 8 < bitmap.size();) {
+      const uint8_t byte = static_cast<uint8_t>(bitmap[bit / 8] >> (bit % 8));
+      if (byte == 0) {
+        bit = (bit / 8 + 1) * 8;
+        continue;
+      }
+      return static_cast<uint32_t>(base + bit + static_cast<uint64_t>(__builtin_ctz(byte)));
+    }
+    return std::nullopt;
+  };
+  if (row[0] == usage_map_type::kInline) {
+    if (row.size() < 5) throw Error(errc::kUnspecified, "A usage map row is too short.");
+    return firstSet(std::span<const uint8_t>(row).subspan(5), le::get32(row, 1), from);
+  }
+  if (row[0] != usage_map_type::kReference) throw Error(errc::kUnspecified, "Unknown usage map kind.");
+  for (uint32_t slot = from / kPagesPerBitmapPage; slot < kReferenceSlots && 1 + 4 * size_t{slot} + 4 <= row.size(); ++slot) {
+    const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+    if (mapPage == 0) continue;
+    const PageBytes& bm = read(mapPage);
+    if (bm[0] != page_type::kUsageMap) throw Error(errc::kUnspecified, "A usage map points at a page that is not a map page.");
+    if (auto hit = firstSet(std::span<const uint8_t>(bm).subspan(4), uint64_t{slot} * kPagesPerBitmapPage, from)) return hit;
+  }
+  return std::nullopt;
 }
 
 void PageWorkspace::markGlobalUsed(uint32_t page) {

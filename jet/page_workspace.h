@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -36,6 +37,9 @@ class PageWorkspace {
   // not the global map). Inline maps move their window or become reference maps as needed.
   void setUsage(uint32_t mapRowPointer, uint32_t page, bool present);
   bool hasUsage(uint32_t mapRowPointer, uint32_t page);
+  // The first page at or after `from` that the map at `mapRowPointer` marks (pending changes
+  // included), or nullopt. Not for the global map, whose sense is inverted.
+  std::optional<uint32_t> nextUsage(uint32_t mapRowPointer, uint32_t from);
 
   // Writes every pending page in the safe order; `sync` also pushes everything written so
   // far to the device. A failed write leaves the pages pending, so a later flush tries again.
@@ -47,6 +51,7 @@ class PageWorkspace {
   void growGlobalMap(std::vector<uint8_t> row, uint32_t page);
   void setReferenceBit(std::span<uint8_t> row, uint32_t page, bool value, bool freshPagesAreSet);
   std::vector<uint8_t> mapRow(uint32_t mapRowPointer);
+  std::vector<uint8_t> readMapRow(uint32_t mapRowPointer);
   void storeMapRow(uint32_t mapRowPointer, const std::vector<uint8_t>& row);
   void writePending();
 

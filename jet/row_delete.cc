@@ -1,16 +1,43 @@
-// Deleting rows: the row's slot gets both flag bits (0xC000), its bytes stay where they are,
-// its index entries go, and the TDEF row count goes down. Pages stay with the table (Jet reclaims them on compact).
+// Deleting rows, page by page as the scan goes: each picked row loses its index entries, its
+// slot gets both flag bits (0xC000) and an empty extent, so the page's free space grows and the
+// page goes into the table's free-space map, where later inserts find it (placeRow). Pages stay
+// with the table. Long values and moved rows of the deleted rows are given back once the
+// deleted rows are in the file (row_release.h).
+//
+// Pending pages are written every few hundred pages, in the workspace's safe order, so memory
+// stays bounded and a process killed during a delete leaves a file in which some of the rows
+// are deleted. Index entries are written after the data pages of each batch: a kill in between
+// leaves entries that point at deleted rows, never a live row without its entry.
 #include <algorithm>
 #include <numeric>
+#include <optional>
+#include <tuple>
 
 #include "jet/data_page_builder.h"
 #include "jet/database_writer.h"
 #include "jet/database_writer_state.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
+#include "jet/le_bytes.h"
+#include "jet/row_release.h"
+#include "jet/row_view.h"
 #include "jet/unicode.h"
 
 namespace jet {
+namespace {
+
+// Pending pages that make the delete write a batch (as batched inserts do).
+constexpr size_t kDeleteBatchPages = 512;
+// Rows waiting to be given back that also make it write a batch (a few long chains).
+constexpr size_t kMaxWaitingRows = 16384;
+
+struct Waiting {
+  uint32_t owner;
+  uint32_t freeMap;
+  RowPointer row;
+};
+
+}  // namespace
 
 size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate& predicate) {
   TableState& t = state(table);
@@ -21,31 +48,108 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     columns.resize(t.def.columns.size());
     std::iota(columns.begin(), columns.end(), 0);
   }
-  std::vector<RowPointer> doomed;
-  std::vector<std::vector<std::vector<uint8_t>>> keys;  // per doomed row, per real index
+  // The numbers of deleted rows are never handed out again, even those of rows that a killed
+  // writer stored without raising the counter.
+  std::optional<size_t> autoNumber;
+  for (size_t i = 0; i < t.def.columns.size(); ++i) {
+    if (t.def.columns[i].isAutoNumber() && t.def.columns[i].type == ColumnType::Long) {
+      if (columns.empty()) columns.push_back(i);
+      autoNumber = columns.size() == 1 ? 0 : i;
+    }
+  }
+  std::vector<size_t> longValueColumns;
+  for (size_t i = 0; i < t.def.columns.size(); ++i) {
+    if (t.def.columns[i].isLongValue()) longValueColumns.push_back(i);
+  }
+
+  const uint32_t rowsBefore = t.def.rowCount;
+  size_t deleted = 0;
+  std::vector<Waiting> waiting;  // rows to give back once the rows pointing at them are written
+  uint32_t page = 0;
+  PageBytes pageCopy{};        // `page` as it was before this delete touched it
+  std::vector<uint8_t> slots;  // picked rows of `page`
+
+  const auto finishPage = [&] {
+    if (slots.empty()) return;
+    DataPageBuilder(pages_.edit(page)).removeRows(slots);
+    if (t.def.freePagesMap != 0 && !pages_.hasUsage(t.def.freePagesMap, page)) {
+      pages_.setUsage(t.def.freePagesMap, page, true);
+    }
+    slots.clear();
+  };
+  const auto writeBatch = [&] {
+    t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
+    writeTableCounters(t);
+    pages_.flush(false);
+    if (waiting.empty()) return;
+    std::sort(waiting.begin(), waiting.end(), [](const Waiting& a, const Waiting& b) {
+      return std::tie(a.owner, a.freeMap) < std::tie(b.owner, b.freeMap);
+    });
+    std::vector<RowPointer> group;
+    for (size_t i = 0; i < waiting.size();) {
+      group.clear();
+      size_t j = i;
+      for (; j < waiting.size() && waiting[j].owner == waiting[i].owner && waiting[j].freeMap == waiting[i].freeMap; ++j) {
+        group.push_back(waiting[j].row);
+      }
+      releaseRows(pages_, waiting[i].owner, waiting[i].freeMap, group);
+      i = j;
+    }
+    waiting.clear();
+  };
+
   auto scan = db_.scan(std::make_shared<const TableDef>(t.def), columns);
   while (scan.next()) {
     if (predicate && !predicate(scan.values())) continue;
-    doomed.push_back(scan.locator());
-    std::vector<std::vector<uint8_t>> k;
-    for (const auto& ri : t.def.realIndexes) {
-      k.push_back(leafEntry(indexKeyFor(t.def, ri, scan.values()), scan.locator().page,
-                            static_cast<uint8_t>(scan.locator().row)));
+    const RowPointer at = scan.locator();
+    if (at.page != page) {
+      finishPage();
+      if (pages_.pendingPages() >= kDeleteBatchPages || waiting.size() >= kMaxWaitingRows) writeBatch();
+      page = at.page;
+      pageCopy = pages_.read(page);
     }
-    keys.push_back(std::move(k));
+    for (size_t i = 0; i < t.def.realIndexes.size(); ++i) {
+      removeIndexEntry(t, i, leafEntry(indexKeyFor(t.def, t.def.realIndexes[i], scan.values()), at.page,
+                                       static_cast<uint8_t>(at.row)));
+    }
+    // The row's bytes as stored: a row Jet moved leaves a pointer in its slot.
+    std::span<const uint8_t> stored = DataPageBuilder(pageCopy).row(static_cast<uint8_t>(at.row));
+    PageBytes moved;
+    if ((le::get16(pageCopy, kDataPageSlotsOffset + 2 * size_t{at.row}) & kRowDeletedFlags) == kRowOverflowFlag) {
+      const RowPointer movedTo = RowPointer::fromRaw(le::get32(stored, 0));
+      if (movedTo.page >= pages_.pageCount()) throw Error(errc::kUnspecified, "A moved row points beyond the file.");
+      moved = pages_.read(movedTo.page);
+      DataPageBuilder target(moved);
+      if (moved[0] != page_type::kData || target.owner() != t.def.firstPage() || movedTo.row >= target.slotCount()) {
+        throw Error(errc::kUnspecified, "A moved row points outside its table.");
+      }
+      stored = target.row(static_cast<uint8_t>(movedTo.row));
+      waiting.push_back({t.def.firstPage(), t.def.freePagesMap, movedTo});
+    }
+    if (!longValueColumns.empty()) {
+      const RowView view(ByteView(stored, at.page), t.def);
+      for (size_t c : longValueColumns) {
+        const ColumnDef& column = t.def.columns[c];
+        const auto field = view.columnBytes(column);
+        if (!field) continue;
+        for (const RowPointer& lv : longValueRows(pages_, field->bytes())) {
+          waiting.push_back({kLvalPageOwner, column.lvFreeMap, lv});
+        }
+      }
+    }
+    if (autoNumber) {
+      if (auto n = scan.values()[*autoNumber].getIf<int32_t>(); n && *n > 0) {
+        t.def.autoNumber = std::max(t.def.autoNumber, static_cast<uint32_t>(*n));
+      }
+    }
+    slots.push_back(static_cast<uint8_t>(at.row));
+    ++deleted;
   }
-  for (size_t d = 0; d < doomed.size(); ++d) {
-    for (size_t i = 0; i < keys[d].size(); ++i) removeIndexEntry(t, i, keys[d][i]);
-  }
-  for (const auto& at : doomed) {
-    PageBytes& page = pages_.edit(at.page);
-    DataPageBuilder(page).markDeleted(static_cast<uint8_t>(at.row));
-  }
-  const auto n = static_cast<uint32_t>(doomed.size());
-  t.def.rowCount = t.def.rowCount >= n ? t.def.rowCount - n : 0;
-  writeTableCounters(t);
+  finishPage();
+  // The last batch; what it gives back is written with the writer's next change or flush.
+  writeBatch();
   afterChange();
-  return doomed.size();
+  return deleted;
 }
 
 }  // namespace jet

@@ -15,19 +15,27 @@ namespace jet {
 
 namespace {
 
-// A writer killed between a row and its TDEF update leaves the autonumber one behind the
-// last row. That row sits on the table's last data page, so the counter is raised to the
-// largest number found there before any new number is handed out.
-uint32_t largestAutoNumberOnLastPage(Pager& pager, const TableDef& def, size_t column) {
-  const auto pages = readUsageMap(pager, def.ownedPagesMap);
-  if (pages.empty()) return 0;
-  const DataPage page(pager.read(pages.back()));
+// A writer killed between a row and its TDEF update leaves the autonumber behind the last
+// rows. Those sit on the page that was being filled: the table's last data page, or a page
+// with freed space, which stays in the free-space map while it takes rows. The counter is
+// raised to the largest number found on those pages before any new number is handed out.
+uint32_t largestRecentAutoNumber(Pager& pager, const TableDef& def, size_t column) {
+  std::vector<uint32_t> pages;
+  if (def.freePagesMap != 0) pages = readUsageMap(pager, def.freePagesMap);
+  const auto owned = readUsageMap(pager, def.ownedPagesMap);
+  if (!owned.empty()) pages.push_back(owned.back());
   uint32_t best = 0;
   std::vector<Value> out;
   const size_t cols[] = {column};
-  for (uint16_t r = 0; r < page.rowCount(); ++r) {
-    if (!readRow(pager, def, {pages.back(), r}, cols, out)) continue;
-    if (auto p = out[0].getIf<int32_t>(); p && *p > 0) best = std::max(best, static_cast<uint32_t>(*p));
+  for (uint32_t p : pages) {
+    PageRef ref = pager.read(p);
+    if (ref->type() != page_type::kData) continue;
+    const DataPage page(std::move(ref));
+    if (page.owner() != def.firstPage()) continue;
+    for (uint16_t r = 0; r < page.rowCount(); ++r) {
+      if (!readRow(pager, def, {p, r}, cols, out)) continue;
+      if (auto v = out[0].getIf<int32_t>(); v && *v > 0) best = std::max(best, static_cast<uint32_t>(*v));
+    }
   }
   return best;
 }
@@ -47,7 +55,7 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Val
     if (!c.isAutoNumber() || c.type != ColumnType::Long) continue;
     if (!t.autoNumberChecked) {
       pages_.flush(false);
-      t.def.autoNumber = std::max(t.def.autoNumber, largestAutoNumberOnLastPage(db_.pager(), t.def, i));
+      t.def.autoNumber = std::max(t.def.autoNumber, largestRecentAutoNumber(db_.pager(), t.def, i));
       t.autoNumberChecked = true;
     }
     if (values[i].isNull()) {
