@@ -3,13 +3,21 @@
 namespace jet {
 namespace {
 
+// Writes by index into space made once: character-by-character push_back costs a capacity
+// check and a terminator store per character, and texts are most of what a scan decodes.
 void appendSegment(std::span<const uint8_t> seg, bool oneByte, std::u16string& out) {
+  size_t at = out.size();
   if (oneByte) {
-    for (uint8_t b : seg) out.push_back(static_cast<char16_t>(b));
+    out.resize(at + seg.size());
+    char16_t* p = out.data() + at;
+    for (size_t i = 0; i < seg.size(); ++i) p[i] = static_cast<char16_t>(seg[i]);
   } else {
     // An odd trailing byte cannot form a character; drop it.
-    for (size_t i = 0; i + 1 < seg.size(); i += 2) {
-      out.push_back(static_cast<char16_t>(seg[i] | (seg[i + 1] << 8)));
+    size_t n = seg.size() / 2;
+    out.resize(at + n);
+    char16_t* p = out.data() + at;
+    for (size_t i = 0; i < n; ++i) {
+      p[i] = static_cast<char16_t>(seg[2 * i] | (seg[2 * i + 1] << 8));
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "jet/sql/column_store.h"
 
+#include <bit>
 #include <cstring>
 
 namespace jet::sql {
@@ -56,6 +57,7 @@ void ColumnStore::startKind(const Value& v) {
   } else if (alternative_ == kText) {
     kind_ = Kind::Text;
     pool_ = std::make_unique<TextPool>();
+    idWidth_ = 1;
     ids_.assign(size_, 0);
   } else {
     kind_ = Kind::Blob;
@@ -70,36 +72,65 @@ void ColumnStore::toGeneric() {
   kind_ = Kind::Generic;
   generic_ = std::move(all);
   std::vector<uint8_t>().swap(fixed_);
-  std::vector<uint32_t>().swap(ids_);
+  std::vector<uint8_t>().swap(ids_);
   pool_.reset();
   std::vector<uint8_t>().swap(blob_);
   std::vector<uint64_t>().swap(blobEnds_);
 }
 
+void ColumnStore::widenIds(size_t width) {
+  std::vector<uint8_t> wider(size_ * width, 0);
+  for (size_t r = 0; r < size_; ++r) {
+    uint32_t id = textId(r);
+    std::memcpy(&wider[r * width], &id, width);  // little-endian: the low bytes come first
+  }
+  ids_.swap(wider);
+  idWidth_ = width;
+}
+
+void ColumnStore::appendText(std::u16string_view text) {
+  uint32_t id = pool_->intern(text);
+  if (idWidth_ == 1 && id > 0xFF) widenIds(2);
+  if (idWidth_ == 2 && id > 0xFFFF) widenIds(4);
+  size_t at = ids_.size();
+  ids_.resize(at + idWidth_);
+  std::memcpy(&ids_[at], &id, idWidth_);
+}
+
 void ColumnStore::append(const Value& v) {
+  static_assert(std::endian::native == std::endian::little, "text ids are kept little-endian");
   if ((size_ & 63) == 0) nulls_.push_back(0);
-  bool null = v.isNull();
+  const ValueStorage& s = v.storage();
+  const bool null = s.index() == kNull;
   if (!null && kind_ == Kind::Unset) startKind(v);
-  if (!null && kind_ != Kind::Generic && v.storage().index() != alternative_) toGeneric();
+  if (!null && kind_ != Kind::Generic && s.index() != alternative_) toGeneric();
   if (null) nulls_[size_ >> 6] |= uint64_t{1} << (size_ & 63);
   switch (kind_) {
     case Kind::Unset: break;
     case Kind::Fixed: {
       size_t at = fixed_.size();
       fixed_.resize(at + width_, 0);
-      if (!null) {
-        std::visit(
-            [&](const auto& x) {
-              using T = std::decay_t<decltype(x)>;
-              if constexpr (std::is_trivially_copyable_v<T> && !std::is_same_v<T, Null>) {
-                if constexpr (sizeof(T) <= 8) std::memcpy(&fixed_[at], &x, sizeof(T));
-              }
-            },
-            v.storage());
+      uint8_t* p = &fixed_[at];
+      switch (null ? kNull : alternative_) {
+        case kBool: *p = std::get<bool>(s) ? 1 : 0; break;
+        case kByte: *p = std::get<uint8_t>(s); break;
+        case kInt16: std::memcpy(p, &std::get<int16_t>(s), 2); break;
+        case kInt32: std::memcpy(p, &std::get<int32_t>(s), 4); break;
+        case kCurrency: std::memcpy(p, &std::get<Currency>(s).scaled, 8); break;
+        case kFloat: std::memcpy(p, &std::get<float>(s), 4); break;
+        case kDouble: std::memcpy(p, &std::get<double>(s), 8); break;
+        case kDateTime: std::memcpy(p, &std::get<DateTime>(s).days, 8); break;
+        default: break;
       }
       break;
     }
-    case Kind::Text: ids_.push_back(null ? 0 : pool_->intern(v.get<std::u16string>())); break;
+    case Kind::Text:
+      if (null) {
+        ids_.resize(ids_.size() + idWidth_, 0);
+      } else {
+        appendText(std::get<std::u16string>(s));
+      }
+      break;
     case Kind::Blob:
       if (!null) {
         if (const Bytes* b = v.getIf<Bytes>()) blob_.insert(blob_.end(), b->begin(), b->end());
@@ -152,6 +183,51 @@ Value ColumnStore::get(size_t row) const {
   return Value();
 }
 
+void ColumnStore::keepRows(std::span<const uint32_t> rows) {
+  if (size_ == 0) return;  // a column freed as not selected
+  // rows[i] >= i, so every row moves towards the front and can be copied in place.
+  std::vector<uint64_t> nulls((rows.size() + 63) / 64, 0);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (isNull(rows[i])) nulls[i >> 6] |= uint64_t{1} << (i & 63);
+  }
+  nulls_.swap(nulls);
+  switch (kind_) {
+    case Kind::Unset: break;
+    case Kind::Fixed:
+      for (size_t i = 0; i < rows.size(); ++i) {
+        std::memmove(&fixed_[i * width_], &fixed_[rows[i] * width_], width_);
+      }
+      fixed_.resize(rows.size() * width_);
+      break;
+    case Kind::Text:
+      for (size_t i = 0; i < rows.size(); ++i) {
+        std::memmove(&ids_[i * idWidth_], &ids_[rows[i] * idWidth_], idWidth_);
+      }
+      ids_.resize(rows.size() * idWidth_);
+      break;
+    case Kind::Blob: {
+      size_t at = 0;
+      for (size_t i = 0; i < rows.size(); ++i) {
+        size_t begin = rows[i] == 0 ? 0 : blobEnds_[rows[i] - 1];
+        size_t end = blobEnds_[rows[i]];
+        std::memmove(blob_.data() + at, blob_.data() + begin, end - begin);
+        at += end - begin;
+        blobEnds_[i] = at;
+      }
+      blob_.resize(at);
+      blobEnds_.resize(rows.size());
+      break;
+    }
+    case Kind::Generic:
+      for (size_t i = 0; i < rows.size(); ++i) {
+        if (i != rows[i]) generic_[i] = std::move(generic_[rows[i]]);
+      }
+      generic_.resize(rows.size());
+      break;
+  }
+  size_ = rows.size();
+}
+
 void ColumnStore::freeze() {
   nulls_.shrink_to_fit();
   fixed_.shrink_to_fit();
@@ -162,7 +238,7 @@ void ColumnStore::freeze() {
 }
 
 size_t ColumnStore::memoryBytes() const {
-  size_t n = nulls_.capacity() * 8 + fixed_.capacity() + ids_.capacity() * 4 + blob_.capacity() +
+  size_t n = nulls_.capacity() * 8 + fixed_.capacity() + ids_.capacity() + blob_.capacity() +
              blobEnds_.capacity() * 8 + generic_.capacity() * sizeof(Value);
   if (pool_) n += pool_->memoryBytes();
   return n;

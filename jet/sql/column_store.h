@@ -1,13 +1,16 @@
 // One column of a static result, kept compactly: a null bitmap plus
 //   - fixed-width numbers, dates and truth values as their raw bytes (1 to 8 per row),
-//   - texts as ids into a TextPool,
+//   - texts as ids into a TextPool, 1, 2 or 4 bytes each: as narrow as the count of distinct
+//     texts so far allows (courses and places fit in one byte, names in two),
 //   - binary values, GUIDs and decimals as byte runs in one buffer.
 // The kind is taken from the first value that is not Null; should a later value be of
 // another kind (not seen from the engine), the column falls back to plain Values.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -24,7 +27,9 @@ class ColumnStore {
   Value get(size_t row) const;
   // Fast access for joins and filters, valid for the column's kind.
   bool isText() const { return kind_ == Kind::Text; }
-  std::u16string_view text(size_t row) const { return pool_->get(ids_[row]); }
+  std::u16string_view text(size_t row) const { return pool_->get(textId(row)); }
+  // Keeps only the rows listed, which must be strictly increasing, renumbered 0, 1, ...
+  void keepRows(std::span<const uint32_t> rows);
   void freeze();
   size_t memoryBytes() const;
 
@@ -32,14 +37,32 @@ class ColumnStore {
   enum class Kind { Unset, Fixed, Text, Blob, Generic };
   void startKind(const Value& v);
   void toGeneric();
+  void appendText(std::u16string_view text);
+  void widenIds(size_t width);
+  uint32_t textId(size_t row) const {
+    switch (idWidth_) {
+      case 1: return ids_[row];
+      case 2: {
+        uint16_t id;
+        std::memcpy(&id, &ids_[row * 2], sizeof id);
+        return id;
+      }
+      default: {
+        uint32_t id;
+        std::memcpy(&id, &ids_[row * 4], sizeof id);
+        return id;
+      }
+    }
+  }
 
   Kind kind_ = Kind::Unset;
   size_t alternative_ = 0;  // index into ValueStorage for Fixed and Blob
   size_t width_ = 0;        // bytes per row for Fixed
+  size_t idWidth_ = 1;      // bytes per row for Text
   size_t size_ = 0;
   std::vector<uint64_t> nulls_;
   std::vector<uint8_t> fixed_;
-  std::vector<uint32_t> ids_;
+  std::vector<uint8_t> ids_;
   std::unique_ptr<TextPool> pool_;
   std::vector<uint8_t> blob_;
   std::vector<uint64_t> blobEnds_;

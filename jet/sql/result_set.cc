@@ -5,17 +5,20 @@
 namespace jet::sql {
 
 ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<ResultColumn> columns)
-    : tables_(std::move(tables)), rows_(std::move(rows)), columns_(std::move(columns)) {
+    : tables_(std::move(tables)), rowCount_(rows.rows()), columns_(std::move(columns)) {
   for (TableRows& t : tables_) {
     for (ColumnStore& s : t.stores) s.freeze();
   }
-  rows_.tuples.shrink_to_fit();
+  positions_.reserve(rows.width);
+  for (size_t p = 0; p < rows.width; ++p) {
+    positions_.emplace_back(rows.tuples, rows.width, p, tables_[rows.slots[p]].rows);
+  }
 }
 
 Value ResultSet::value(size_t row, size_t column) const {
   assert(row < rowCount() && column < columns_.size());
   const ResultColumn& c = columns_[column];
-  uint32_t tableRow = rows_.tuples[row * rows_.width + c.position];
+  uint32_t tableRow = positions_[c.position].at(row);
   return tables_[c.slot].stores[c.store].get(tableRow);
 }
 
@@ -24,7 +27,8 @@ const TableDef* ResultSet::baseTable() const {
 }
 
 size_t ResultSet::memoryBytes() const {
-  size_t n = rows_.tuples.capacity() * sizeof(uint32_t);
+  size_t n = 0;
+  for (const RowNumbers& p : positions_) n += p.memoryBytes();
   for (const TableRows& t : tables_) {
     for (const ColumnStore& s : t.stores) n += s.memoryBytes();
   }

@@ -61,6 +61,38 @@ Relation joinTree(const JoinNode& node, const std::vector<TableRows>& tables) {
   return hashJoin(left, lk, right, rk);
 }
 
+// Columns decoded only for a condition or a join key are not part of the result: free them
+// before the result is kept (PassFail and the key columns of the run's joins).
+void dropUnselected(std::vector<TableRows>& tables, const std::vector<ResultColumn>& output) {
+  for (size_t slot = 0; slot < tables.size(); ++slot) {
+    std::vector<ColumnStore>& stores = tables[slot].stores;
+    for (size_t i = 0; i < stores.size(); ++i) {
+      bool selected = std::any_of(output.begin(), output.end(), [&](const ResultColumn& c) {
+        return c.slot == static_cast<int>(slot) && c.store == static_cast<int>(i);
+      });
+      if (!selected) stores[i] = ColumnStore();
+    }
+  }
+}
+
+// When each result row takes its own row of a table, in table order (the probing side of a
+// join on a unique key, as in the run's queries), the table keeps just those rows, numbered
+// as the result is: that drops the rows the join found no partner for, and the result needs
+// no row numbers for that table (row_numbers.h).
+void keepJoinedRows(TableRows& table, Relation& rows, size_t position) {
+  const size_t n = rows.rows();
+  if (table.rows <= 1) return;
+  std::vector<uint32_t> used(n);
+  for (size_t r = 0; r < n; ++r) {
+    used[r] = rows.tuples[r * rows.width + position];
+    if (r > 0 && used[r] <= used[r - 1]) return;
+  }
+  if (n == table.rows) return;  // already one result row per table row
+  for (ColumnStore& s : table.stores) s.keepRows(used);
+  table.rows = n;
+  for (size_t r = 0; r < n; ++r) rows.tuples[r * rows.width + position] = static_cast<uint32_t>(r);
+}
+
 }  // namespace
 
 std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select) {
@@ -94,6 +126,8 @@ std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select
     rows.tuples.resize(kept * rows.width);
   }
   for (ResultColumn& c : plan.output) c.position = static_cast<int>(positionOf(rows, c.slot));
+  dropUnselected(tables, plan.output);
+  for (size_t p = 0; p < rows.width; ++p) keepJoinedRows(tables[rows.slots[p]], rows, p);
   return std::make_unique<ResultSet>(std::move(tables), std::move(rows), std::move(plan.output));
 }
 

@@ -1,46 +1,70 @@
 #include "jet/sql/text_pool.h"
 
 #include <cassert>
+#include <cstring>
 
 #include "jet/error.h"
 
 namespace jet::sql {
 namespace {
 
+// Four characters per step: most texts are names and places of 5 to 30 characters.
 uint64_t exactHash(std::u16string_view s) {
-  uint64_t h = 1469598103934665603ull;
-  for (char16_t c : s) h = (h ^ c) * 1099511628211ull;
+  constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+  uint64_t h = s.size() * k;
+  const char16_t* p = s.data();
+  size_t n = s.size();
+  for (; n >= 4; n -= 4, p += 4) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    h = (h ^ w) * k;
+    h ^= h >> 32;
+  }
+  uint64_t tail = 0;
+  for (size_t i = 0; i < n; ++i) tail |= uint64_t{p[i]} << (16 * i);
+  h = (h ^ tail) * k;
   return h ^ (h >> 29);
 }
 
+constexpr uint64_t kIdMask = 0xFFFFFFFFull;
+
+// The bucket comes from the same upper half that the slot keeps, so growing needs no texts.
+size_t bucketOf(uint64_t tag, size_t mask) { return static_cast<size_t>(tag >> 32) & mask; }
+
 }  // namespace
 
-TextPool::TextPool() : offsets_{0}, slots_(64, 0) {}
+TextPool::TextPool() : slots_(64, 0) {}
 
 uint32_t TextPool::intern(std::u16string_view text) {
   assert(!slots_.empty() && "intern() after freeze()");
-  size_t mask = slots_.size() - 1;
-  size_t i = exactHash(text) & mask;
+  const uint64_t hash = exactHash(text);
+  const uint64_t tag = hash & ~kIdMask;
+  const size_t mask = slots_.size() - 1;
+  size_t i = bucketOf(tag, mask);
   while (slots_[i] != 0) {
-    uint32_t id = slots_[i] - 1;
-    if (get(id) == text) return id;
+    if ((slots_[i] & ~kIdMask) == tag) {
+      uint32_t id = static_cast<uint32_t>(slots_[i] & kIdMask) - 1;
+      if (get(id) == text) return id;
+    }
     i = (i + 1) & mask;
   }
-  if (size() >= UINT32_MAX - 1) throw Error(errc::kUnspecified, "A result holds too many texts.");
+  if (size() >= UINT32_MAX - 1 || text.size() > UINT32_MAX - chars_.size()) {
+    throw Error(errc::kUnspecified, "A result holds too many texts.");
+  }
   uint32_t id = static_cast<uint32_t>(size());
-  chars_.append(text);
-  offsets_.push_back(chars_.size());
-  slots_[i] = id + 1;
+  chars_.insert(chars_.end(), text.begin(), text.end());
+  ends_.push_back(static_cast<uint32_t>(chars_.size()));
+  slots_[i] = tag | (uint64_t{id} + 1);
   if (size() * 2 > slots_.size()) grow();
   return id;
 }
 
 void TextPool::grow() {
-  std::vector<uint32_t> bigger(slots_.size() * 2, 0);
+  std::vector<uint64_t> bigger(slots_.size() * 2, 0);
   size_t mask = bigger.size() - 1;
-  for (uint32_t slot : slots_) {
+  for (uint64_t slot : slots_) {
     if (slot == 0) continue;
-    size_t i = exactHash(get(slot - 1)) & mask;
+    size_t i = bucketOf(slot & ~kIdMask, mask);
     while (bigger[i] != 0) i = (i + 1) & mask;
     bigger[i] = slot;
   }
@@ -48,14 +72,14 @@ void TextPool::grow() {
 }
 
 void TextPool::freeze() {
-  std::vector<uint32_t>().swap(slots_);
+  std::vector<uint64_t>().swap(slots_);
   chars_.shrink_to_fit();
-  offsets_.shrink_to_fit();
+  ends_.shrink_to_fit();
 }
 
 size_t TextPool::memoryBytes() const {
-  return chars_.capacity() * sizeof(char16_t) + offsets_.capacity() * sizeof(uint64_t) +
-         slots_.capacity() * sizeof(uint32_t);
+  return chars_.capacity() * sizeof(char16_t) + ends_.capacity() * sizeof(uint32_t) +
+         slots_.capacity() * sizeof(uint64_t);
 }
 
 }  // namespace jet::sql
