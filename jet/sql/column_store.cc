@@ -166,7 +166,7 @@ Value ColumnStore::get(size_t row) const {
       }
       return Value();
     }
-    case Kind::Text: return Value(std::u16string(text(row)));
+    case Kind::Text: return Value(pool_->get(textId(row)));
     case Kind::Blob: {
       size_t begin = row == 0 ? 0 : blobEnds_[row - 1];
       const uint8_t* p = blob_.data() + begin;

@@ -27,7 +27,11 @@ class ColumnStore {
   Value get(size_t row) const;
   // Fast access for joins and filters, valid for the column's kind.
   bool isText() const { return kind_ == Kind::Text; }
-  std::u16string_view text(size_t row) const { return pool_->get(textId(row)); }
+  // The text of a row, written into `scratch`: the pool keeps most texts one byte per character.
+  std::u16string_view text(size_t row, std::u16string& scratch) const {
+    pool_->get(textId(row), scratch);
+    return scratch;
+  }
   // Keeps only the rows listed, which must be strictly increasing, renumbered 0, 1, ...
   void keepRows(std::span<const uint32_t> rows);
   void freeze();

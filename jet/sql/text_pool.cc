@@ -1,5 +1,6 @@
 #include "jet/sql/text_pool.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -44,19 +45,61 @@ uint32_t TextPool::intern(std::u16string_view text) {
   while (slots_[i] != 0) {
     if ((slots_[i] & ~kIdMask) == tag) {
       uint32_t id = static_cast<uint32_t>(slots_[i] & kIdMask) - 1;
-      if (get(id) == text) return id;
+      if (equals(id, text)) return id;
     }
     i = (i + 1) & mask;
   }
-  if (size() >= UINT32_MAX - 1 || text.size() > UINT32_MAX - chars_.size()) {
+  const bool wide = std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
+  const size_t length = text.size() * (wide ? 2 : 1);
+  if (size() >= UINT32_MAX - 1 || length >= kWide - bytes_.size()) {
     throw Error(errc::kUnspecified, "A result holds too many texts.");
   }
   uint32_t id = static_cast<uint32_t>(size());
-  chars_.insert(chars_.end(), text.begin(), text.end());
-  ends_.push_back(static_cast<uint32_t>(chars_.size()));
+  size_t at = bytes_.size();
+  bytes_.resize(at + length);
+  uint8_t* p = bytes_.data() + at;
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (wide) {
+      p[2 * k] = static_cast<uint8_t>(text[k]);
+      p[2 * k + 1] = static_cast<uint8_t>(text[k] >> 8);
+    } else {
+      p[k] = static_cast<uint8_t>(text[k]);
+    }
+  }
+  ends_.push_back(static_cast<uint32_t>(bytes_.size()) | (wide ? kWide : 0));
   slots_[i] = tag | (uint64_t{id} + 1);
   if (size() * 2 > slots_.size()) grow();
   return id;
+}
+
+bool TextPool::equals(uint32_t id, std::u16string_view text) const {
+  const Span s = span(id);
+  const uint8_t* p = bytes_.data() + s.begin;
+  if (!s.wide) {
+    if (s.end - s.begin != text.size()) return false;
+    for (size_t k = 0; k < text.size(); ++k) {
+      if (text[k] != p[k]) return false;
+    }
+    return true;
+  }
+  if (s.end - s.begin != 2 * text.size()) return false;
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (text[k] != static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8))) return false;
+  }
+  return true;
+}
+
+void TextPool::get(uint32_t id, std::u16string& out) const {
+  const Span s = span(id);
+  const uint8_t* p = bytes_.data() + s.begin;
+  const size_t n = s.wide ? (s.end - s.begin) / 2 : s.end - s.begin;
+  out.resize(n);
+  char16_t* q = out.data();
+  if (s.wide) {
+    for (size_t k = 0; k < n; ++k) q[k] = static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8));
+  } else {
+    for (size_t k = 0; k < n; ++k) q[k] = p[k];
+  }
 }
 
 void TextPool::grow() {
@@ -73,12 +116,12 @@ void TextPool::grow() {
 
 void TextPool::freeze() {
   std::vector<uint64_t>().swap(slots_);
-  chars_.shrink_to_fit();
+  bytes_.shrink_to_fit();
   ends_.shrink_to_fit();
 }
 
 size_t TextPool::memoryBytes() const {
-  return chars_.capacity() * sizeof(char16_t) + ends_.capacity() * sizeof(uint32_t) +
+  return bytes_.capacity() + ends_.capacity() * sizeof(uint32_t) +
          slots_.capacity() * sizeof(uint64_t);
 }
 

@@ -2,10 +2,12 @@
 // id per row. Names, courses and places repeat across rows, so this is where a large result
 // saves most of its memory.
 //
-// Layout: chars_ holds every distinct text back to back; ends_[id] is where text `id` ends
-// (it starts where the one before ends). slots_ is an open-addressing table keyed by the exact
-// text (interning never merges texts that differ only in case); a slot holds the upper half of
-// the text's hash beside id + 1 (0 = empty), so probing and growing rarely touch the texts.
+// Layout: bytes_ holds every distinct text back to back, one byte per character when every
+// character of it is below U+0100 (nearly every name, place and e-mail address), else two
+// (UTF-16LE). ends_[id] is where text `id` ends, with kWide set for a two-byte text; it
+// starts where the one before ends. slots_ is an open-addressing table keyed by the exact
+// text (interning never merges texts that differ only in case); a slot holds the upper half
+// of the text's hash beside id + 1 (0 = empty), so probing and growing rarely touch texts.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +21,12 @@ class TextPool {
  public:
   TextPool();
   uint32_t intern(std::u16string_view text);
-  std::u16string_view get(uint32_t id) const {
-    uint32_t begin = id == 0 ? 0 : ends_[id - 1];
-    return std::u16string_view(chars_.data() + begin, ends_[id] - begin);
+  // Text `id`, written into `out` (its buffer is reused).
+  void get(uint32_t id, std::u16string& out) const;
+  std::u16string get(uint32_t id) const {
+    std::u16string out;
+    get(id, out);
+    return out;
   }
   size_t size() const { return ends_.size(); }
   size_t memoryBytes() const;
@@ -29,8 +34,18 @@ class TextPool {
   void freeze();
 
  private:
+  static constexpr uint32_t kWide = 0x80000000u;
+  struct Span {
+    size_t begin, end;
+    bool wide;
+  };
+  Span span(uint32_t id) const {
+    size_t begin = id == 0 ? 0 : ends_[id - 1] & ~kWide;
+    return {begin, ends_[id] & ~kWide, (ends_[id] & kWide) != 0};
+  }
+  bool equals(uint32_t id, std::u16string_view text) const;
   void grow();
-  std::vector<char16_t> chars_;
+  std::vector<uint8_t> bytes_;
   std::vector<uint32_t> ends_;
   std::vector<uint64_t> slots_;
 };
