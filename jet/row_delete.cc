@@ -65,17 +65,26 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   const uint32_t rowsBefore = t.def.rowCount;
   size_t deleted = 0;
   std::vector<Waiting> waiting;  // rows to give back once the rows pointing at them are written
+  // What the picked rows of one page need: gathered first, applied together once the page is
+  // done, so an error in the middle (a damaged long value) leaves the page as it was.
   uint32_t page = 0;
-  PageBytes pageCopy{};        // `page` as it was before this delete touched it
-  std::vector<uint8_t> slots;  // picked rows of `page`
+  PageBytes pageCopy{};  // `page` as it was before this delete touched it
+  std::vector<uint8_t> slots;
+  std::vector<std::pair<size_t, std::vector<uint8_t>>> entries;  // real index, leaf entry
+  std::vector<Waiting> pageWaiting;
 
   const auto finishPage = [&] {
     if (slots.empty()) return;
+    for (const auto& [index, entry] : entries) removeIndexEntry(t, index, entry);
     DataPageBuilder(pages_.edit(page)).removeRows(slots);
     if (t.def.freePagesMap != 0 && !pages_.hasUsage(t.def.freePagesMap, page)) {
       pages_.setUsage(t.def.freePagesMap, page, true);
     }
+    deleted += slots.size();
+    waiting.insert(waiting.end(), pageWaiting.begin(), pageWaiting.end());
     slots.clear();
+    entries.clear();
+    pageWaiting.clear();
   };
   const auto writeBatch = [&] {
     t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
@@ -109,8 +118,8 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
       pageCopy = pages_.read(page);
     }
     for (size_t i = 0; i < t.def.realIndexes.size(); ++i) {
-      removeIndexEntry(t, i, leafEntry(indexKeyFor(t.def, t.def.realIndexes[i], scan.values()), at.page,
-                                       static_cast<uint8_t>(at.row)));
+      entries.emplace_back(i, leafEntry(indexKeyFor(t.def, t.def.realIndexes[i], scan.values()), at.page,
+                                        static_cast<uint8_t>(at.row)));
     }
     // The row's bytes as stored: a row Jet moved leaves a pointer in its slot.
     std::span<const uint8_t> stored = DataPageBuilder(pageCopy).row(static_cast<uint8_t>(at.row));
@@ -124,7 +133,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
         throw Error(errc::kUnspecified, "A moved row points outside its table.");
       }
       stored = target.row(static_cast<uint8_t>(movedTo.row));
-      waiting.push_back({t.def.firstPage(), t.def.freePagesMap, movedTo});
+      pageWaiting.push_back({t.def.firstPage(), t.def.freePagesMap, movedTo});
     }
     if (!longValueColumns.empty()) {
       const RowView view(ByteView(stored, at.page), t.def);
@@ -133,7 +142,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
         const auto field = view.columnBytes(column);
         if (!field) continue;
         for (const RowPointer& lv : longValueRows(pages_, field->bytes())) {
-          waiting.push_back({kLvalPageOwner, column.lvFreeMap, lv});
+          pageWaiting.push_back({kLvalPageOwner, column.lvFreeMap, lv});
         }
       }
     }
@@ -143,7 +152,6 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
       }
     }
     slots.push_back(static_cast<uint8_t>(at.row));
-    ++deleted;
   }
   finishPage();
   // The last batch; what it gives back is written with the writer's next change or flush.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 
 #include "jet/data_page.h"
 #include "jet/database.h"
@@ -149,4 +150,31 @@ TEST(CorpusWriteTest, DeletingMovedRowsGivesBackBothPlaces) {
       if (page.isDeleted(s)) EXPECT_EQ(page.row(s).size(), 0u) << "page " << p << " slot " << s;
     }
   }
+}
+
+TEST(CorpusWriteTest, APredicateFailingMidPageLeavesRowsAndIndexesTogether) {
+  // Table1 has two rows on one page and indexes on id and id2.
+  ts::TempDir dir;
+  const auto file = copyOf(dir, "jackcess/delColTestV2000.mdb");
+  {
+    auto db = jet::Database::open(file, u"", true);
+    jet::DatabaseWriter w(db);
+    int seen = 0;
+    EXPECT_THROW(w.deleteRows(u"Table1",
+                              [&](std::span<const Value>) {
+                                if (++seen == 2) throw std::runtime_error("predicate failed");
+                                return true;
+                              }),
+                 std::runtime_error);
+  }
+  EXPECT_EQ(writertest::readWithOurReader(file, u"Table1").size(), 2u);
+  {
+    // Had the first row lost its index entries, this delete would find them missing.
+    auto db = jet::Database::open(file, u"", true);
+    jet::DatabaseWriter w(db);
+    EXPECT_EQ(w.deleteRows(u"Table1"), 2u);
+    w.insertRow(u"Table1", {Value(int32_t{0}), Value(int32_t{2}), text("again"), Value()});
+  }
+  writertest::expectRowsEverywhere(file, u"Table1", {"id", "id2", "data", "data2"},
+                                   {{Value(int32_t{0}), Value(int32_t{2}), text("again"), Value()}});
 }
