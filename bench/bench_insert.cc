@@ -20,6 +20,7 @@
 #include "jet/database.h"
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
+#include "bench/cert_table.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ long peakRssKb() {
 #else
   return -1;
 #endif
-}
-
-std::u16string text(const char* prefix, long i) {
-  std::string s = std::string(prefix) + std::to_string(i);
-  return std::u16string(s.begin(), s.end());
 }
 
 }  // namespace
@@ -56,31 +52,12 @@ int main(int argc, char** argv) {
     auto db = jet::Database::open(out, u"", true);
     jet::DatabaseWriter w(db, batched ? jet::DatabaseWriter::Durability::kBatched
                                       : jet::DatabaseWriter::Durability::kEachRow);
-    jet::TableSpec wanted{u"Tarvo_Certs", {}};
-    wanted.columns.push_back({u"RecID", jet::ColumnType::Long, 255, true, false, false, u"Autoincrement Record ID"});
-    for (const char16_t* n : {u"LName", u"FName", u"Course"}) wanted.columns.push_back({n, jet::ColumnType::Text});
-    wanted.columns.push_back({u"Date", jet::ColumnType::DateTime});
-    wanted.columns.push_back({u"Location", jet::ColumnType::Text});
-    wanted.columns.push_back({u"Email", jet::ColumnType::Text});
-    wanted.columns.push_back({u"Expiration", jet::ColumnType::DateTime});
-    for (const char16_t* n : {u"LicenseNo", u"Office", u"Licensee", u"Type"}) wanted.columns.push_back({n, jet::ColumnType::Text});
-    w.createTable(wanted);
+    w.createTable(bench::certTableSpec());
 
     const auto start = std::chrono::steady_clock::now();
-    std::vector<jet::Value> v(12);
+    std::vector<jet::Value> v;
     for (long i = 0; i < rows; ++i) {
-      v[0] = jet::Value();
-      v[1] = text("Lastname", i % 5000);
-      v[2] = text("First", i % 700);
-      v[3] = text("Emergency Medical Responder Refresher ", i % 40);
-      v[4] = jet::DateTime{40000.0 + i % 5000};
-      v[5] = text("Station ", i % 90);
-      v[6] = text("person.number", i % 200000) + u"@example.org";
-      v[7] = i % 3 ? jet::Value(jet::DateTime{41000.0 + i % 5000}) : jet::Value();
-      v[8] = std::u16string(u"L-918113");
-      v[9] = i % 7 ? jet::Value(text("Office ", i % 12)) : jet::Value(std::u16string());
-      v[10] = std::u16string(u"County Emergency Services Agency");
-      v[11] = std::u16string(i % 2 ? u"Q" : u"T");
+      bench::certRow(i, v);
       w.insertRow(u"Tarvo_Certs", v);
     }
     w.flush();
