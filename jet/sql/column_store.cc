@@ -183,6 +183,23 @@ Value ColumnStore::get(size_t row) const {
   return Value();
 }
 
+double ColumnStore::number(size_t row) const {
+  const uint8_t* p = &fixed_[row * width_];
+  auto read = [p](auto x) {
+    std::memcpy(&x, p, sizeof x);
+    return x;
+  };
+  switch (alternative_) {
+    case kBool: return read(bool{}) ? -1.0 : 0.0;
+    case kByte: return read(uint8_t{});
+    case kInt16: return read(int16_t{});
+    case kInt32: return read(int32_t{});
+    case kCurrency: return read(int64_t{}) / 10000.0;
+    case kFloat: return read(float{});
+    default: return read(double{});  // Double and DateTime
+  }
+}
+
 void ColumnStore::keepRows(std::span<const uint32_t> rows) {
   if (size_ == 0) return;  // a column freed as not selected
   // rows[i] >= i, so every row moves towards the front and can be copied in place.

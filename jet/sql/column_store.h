@@ -27,6 +27,27 @@ class ColumnStore {
   Value get(size_t row) const;
   // Fast access for joins and filters, valid for the column's kind.
   bool isText() const { return kind_ == Kind::Text; }
+  // Numbers, dates and truth values kept as raw bytes; number() is their value as
+  // compare.h's toNumber() gives it.
+  bool isNumber() const { return kind_ == Kind::Fixed; }
+  double number(size_t row) const;
+  // A text's id in the column's pool, and the pool (for work once per distinct text).
+  uint32_t textId(size_t row) const {
+    switch (idWidth_) {
+      case 1: return ids_[row];
+      case 2: {
+        uint16_t id;
+        std::memcpy(&id, &ids_[row * 2], sizeof id);
+        return id;
+      }
+      default: {
+        uint32_t id;
+        std::memcpy(&id, &ids_[row * 4], sizeof id);
+        return id;
+      }
+    }
+  }
+  const TextPool& pool() const { return *pool_; }
   // The text of a row, written into `scratch`: the pool keeps most texts one byte per character.
   std::u16string_view text(size_t row, std::u16string& scratch) const {
     pool_->get(textId(row), scratch);
@@ -43,21 +64,6 @@ class ColumnStore {
   void toGeneric();
   void appendText(std::u16string_view text);
   void widenIds(size_t width);
-  uint32_t textId(size_t row) const {
-    switch (idWidth_) {
-      case 1: return ids_[row];
-      case 2: {
-        uint16_t id;
-        std::memcpy(&id, &ids_[row * 2], sizeof id);
-        return id;
-      }
-      default: {
-        uint32_t id;
-        std::memcpy(&id, &ids_[row * 4], sizeof id);
-        return id;
-      }
-    }
-  }
 
   Kind kind_ = Kind::Unset;
   size_t alternative_ = 0;  // index into ValueStorage for Fixed and Blob

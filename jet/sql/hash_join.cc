@@ -1,6 +1,8 @@
 #include "jet/sql/hash_join.h"
 
 #include <cassert>
+#include <cstring>
+#include <unordered_map>
 
 #include "jet/error.h"
 #include "jet/sql/collation.h"
@@ -10,39 +12,173 @@ namespace {
 
 constexpr uint32_t kNone = UINT32_MAX;
 
-// Hash of a row's key; false when a key column is Null (the row can match nothing).
-// `scratch` holds a text key while it is hashed or compared (the pool keeps texts narrow).
-struct Scratch {
-  std::u16string a, b;
+uint64_t mix(uint64_t hash, uint64_t h) { return (hash ^ h) * 0x100000001B3ull + (hash >> 17); }
+
+// The key of every row of one key column as a 64-bit word, such that two rows' keys are
+// equal as Jet compares them exactly when their words are: a number's bits (-0 taken as 0),
+// or for texts an id shared by both sides of the join for each text folded to lower case.
+// Each distinct text is folded once, so a join reads no text per row.
+std::vector<uint64_t> numberWords(const ColumnStore& s) {
+  std::vector<uint64_t> words(s.size(), 0);
+  for (size_t r = 0; r < s.size(); ++r) {
+    if (s.isNull(r)) continue;
+    double d = s.number(r);
+    if (d == 0) d = 0;
+    std::memcpy(&words[r], &d, sizeof d);
+  }
+  return words;
+}
+
+using FoldedIds = std::unordered_map<std::u16string, uint64_t>;
+
+std::vector<uint64_t> textWords(const ColumnStore& s, FoldedIds& folded) {
+  std::vector<uint64_t> idOf(s.size() == 0 ? 0 : s.pool().size());
+  std::u16string text;
+  for (uint32_t id = 0; id < idOf.size(); ++id) {
+    s.pool().get(id, text);
+    for (char16_t& c : text) c = foldCase(c);
+    idOf[id] = folded.try_emplace(text, folded.size()).first->second;
+  }
+  std::vector<uint64_t> words(s.size(), 0);
+  for (size_t r = 0; r < s.size(); ++r) {
+    if (!s.isNull(r)) words[r] = idOf[s.textId(r)];
+  }
+  return words;
+}
+
+// One side's keys: per key column its store (for Null) and its words, and where in the tuple
+// the row number of that column's table is.
+struct SideKeys {
+  std::vector<const ColumnStore*> stores;
+  std::vector<std::vector<uint64_t>> words;
+  std::vector<size_t> positions;
 };
 
-bool keyHash(const Relation& rel, size_t row, const std::vector<JoinKey>& keys, uint64_t& hash,
-             Scratch& scratch) {
-  hash = 0x9E3779B97F4A7C15ull;
-  for (const JoinKey& k : keys) {
-    uint32_t r = rel.tuples[row * rel.width + k.position];
-    if (k.store->isNull(r)) return false;
-    uint64_t h = k.store->isText() ? hashText(k.store->text(r, scratch.a)) : hashValue(k.store->get(r));
-    hash = (hash ^ h) * 0x100000001B3ull + (hash >> 17);
+// Words for both sides, or nothing when a key pair is not two text or two number columns
+// (the general comparison below handles those).
+bool keyWords(const std::vector<JoinKey>& leftKeys, const std::vector<JoinKey>& rightKeys,
+              SideKeys& left, SideKeys& right) {
+  for (size_t i = 0; i < leftKeys.size(); ++i) {
+    const ColumnStore& a = *leftKeys[i].store;
+    const ColumnStore& b = *rightKeys[i].store;
+    const bool aEmpty = a.size() == 0, bEmpty = b.size() == 0;
+    if (aEmpty || bEmpty) return false;
+    if (a.isText() && b.isText()) {
+      FoldedIds folded;
+      left.words.push_back(textWords(a, folded));
+      right.words.push_back(textWords(b, folded));
+    } else if (a.isNumber() && b.isNumber()) {
+      left.words.push_back(numberWords(a));
+      right.words.push_back(numberWords(b));
+    } else {
+      return false;
+    }
+    left.stores.push_back(&a);
+    right.stores.push_back(&b);
+    left.positions.push_back(leftKeys[i].position);
+    right.positions.push_back(rightKeys[i].position);
   }
   return true;
 }
 
-bool keysEqual(const Relation& a, size_t rowA, const std::vector<JoinKey>& keysA,
-               const Relation& b, size_t rowB, const std::vector<JoinKey>& keysB, Scratch& scratch) {
-  for (size_t i = 0; i < keysA.size(); ++i) {
-    const JoinKey& ka = keysA[i];
-    const JoinKey& kb = keysB[i];
-    uint32_t ra = a.tuples[rowA * a.width + ka.position];
-    uint32_t rb = b.tuples[rowB * b.width + kb.position];
-    if (ka.store->isText() && kb.store->isText()) {
-      if (!equalsIgnoringCase(ka.store->text(ra, scratch.a), kb.store->text(rb, scratch.b))) return false;
-    } else {
-      std::optional<int> c = compareValues(ka.store->get(ra), kb.store->get(rb));
-      if (!c || *c != 0) return false;
+// The general key access: values compared and hashed as compare.h does.
+class ValueKeys {
+ public:
+  ValueKeys(const Relation& rel, const std::vector<JoinKey>& keys) : rel_(rel), keys_(keys) {}
+
+  // Hash of a row's key; false when a key column is Null (the row can match nothing).
+  bool hash(size_t row, uint64_t& hash) {
+    hash = 0x9E3779B97F4A7C15ull;
+    for (const JoinKey& k : keys_) {
+      uint32_t r = rel_.tuples[row * rel_.width + k.position];
+      if (k.store->isNull(r)) return false;
+      hash = mix(hash, k.store->isText() ? hashText(k.store->text(r, a_)) : hashValue(k.store->get(r)));
+    }
+    return true;
+  }
+  bool equal(size_t row, ValueKeys& other, size_t otherRow) {
+    for (size_t i = 0; i < keys_.size(); ++i) {
+      const JoinKey& ka = keys_[i];
+      const JoinKey& kb = other.keys_[i];
+      uint32_t ra = rel_.tuples[row * rel_.width + ka.position];
+      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + kb.position];
+      if (ka.store->isText() && kb.store->isText()) {
+        if (!equalsIgnoringCase(ka.store->text(ra, a_), kb.store->text(rb, b_))) return false;
+      } else {
+        std::optional<int> c = compareValues(ka.store->get(ra), kb.store->get(rb));
+        if (!c || *c != 0) return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  const Relation& rel_;
+  const std::vector<JoinKey>& keys_;
+  std::u16string a_, b_;  // texts being hashed or compared
+};
+
+// Key access through the words: no value is built and no text read per row.
+class WordKeys {
+ public:
+  WordKeys(const Relation& rel, const SideKeys& keys) : rel_(rel), keys_(keys) {}
+
+  bool hash(size_t row, uint64_t& hash) const {
+    hash = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < keys_.stores.size(); ++i) {
+      uint32_t r = rel_.tuples[row * rel_.width + keys_.positions[i]];
+      if (keys_.stores[i]->isNull(r)) return false;
+      uint64_t w = keys_.words[i][r];
+      w ^= w >> 33;
+      w *= 0xff51afd7ed558ccdull;
+      hash = mix(hash, w ^ (w >> 33));
+    }
+    return true;
+  }
+  bool equal(size_t row, const WordKeys& other, size_t otherRow) const {
+    for (size_t i = 0; i < keys_.stores.size(); ++i) {
+      uint32_t ra = rel_.tuples[row * rel_.width + keys_.positions[i]];
+      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + other.keys_.positions[i]];
+      if (keys_.words[i][ra] != other.keys_.words[i][rb]) return false;
+    }
+    return true;
+  }
+
+ private:
+  const Relation& rel_;
+  const SideKeys& keys_;
+};
+
+template <typename Keys>
+void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& probeKeys,
+          bool buildLeft, Relation& out) {
+  size_t buckets = 16;
+  while (buckets < build.rows() * 2) buckets *= 2;
+  std::vector<uint32_t> head(buckets, kNone);
+  std::vector<uint32_t> next(build.rows(), kNone);
+  std::vector<uint64_t> hashes(build.rows(), 0);
+  // Inserted back to front so that each chain lists its rows in their original order.
+  for (size_t i = build.rows(); i-- > 0;) {
+    uint64_t h;
+    if (!buildKeys.hash(i, h)) continue;
+    hashes[i] = h;
+    size_t b = h & (buckets - 1);
+    next[i] = head[b];
+    head[b] = static_cast<uint32_t>(i);
+  }
+  const size_t leftWidth = buildLeft ? build.width : probe.width;
+  const size_t rightWidth = buildLeft ? probe.width : build.width;
+  for (size_t p = 0; p < probe.rows(); ++p) {
+    uint64_t h;
+    if (!probeKeys.hash(p, h)) continue;
+    for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
+      if (hashes[i] != h || !buildKeys.equal(i, probeKeys, p)) continue;
+      const uint32_t* l = buildLeft ? &build.tuples[i * build.width] : &probe.tuples[p * probe.width];
+      const uint32_t* r = buildLeft ? &probe.tuples[p * probe.width] : &build.tuples[i * build.width];
+      out.tuples.insert(out.tuples.end(), l, l + leftWidth);
+      out.tuples.insert(out.tuples.end(), r, r + rightWidth);
     }
   }
-  return true;
 }
 
 }  // namespace
@@ -53,8 +189,6 @@ Relation hashJoin(const Relation& left, const std::vector<JoinKey>& leftKeys,
   const bool buildLeft = left.rows() < right.rows();
   const Relation& build = buildLeft ? left : right;
   const Relation& probe = buildLeft ? right : left;
-  const auto& buildKeys = buildLeft ? leftKeys : rightKeys;
-  const auto& probeKeys = buildLeft ? rightKeys : leftKeys;
 
   Relation out;
   out.slots = left.slots;
@@ -63,32 +197,13 @@ Relation hashJoin(const Relation& left, const std::vector<JoinKey>& leftKeys,
   if (build.rows() == 0 || probe.rows() == 0) return out;
   if (build.rows() >= kNone) throw Error(errc::kUnspecified, "A join side has too many rows.");
 
-  size_t buckets = 16;
-  while (buckets < build.rows() * 2) buckets *= 2;
-  std::vector<uint32_t> head(buckets, kNone);
-  std::vector<uint32_t> next(build.rows(), kNone);
-  std::vector<uint64_t> hashes(build.rows(), 0);
-  Scratch scratch;
-  // Inserted back to front so that each chain lists its rows in their original order.
-  for (size_t i = build.rows(); i-- > 0;) {
-    uint64_t h;
-    if (!keyHash(build, i, buildKeys, h, scratch)) continue;
-    hashes[i] = h;
-    size_t b = h & (buckets - 1);
-    next[i] = head[b];
-    head[b] = static_cast<uint32_t>(i);
-  }
-
-  for (size_t p = 0; p < probe.rows(); ++p) {
-    uint64_t h;
-    if (!keyHash(probe, p, probeKeys, h, scratch)) continue;
-    for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
-      if (hashes[i] != h || !keysEqual(build, i, buildKeys, probe, p, probeKeys, scratch)) continue;
-      const uint32_t* l = buildLeft ? &build.tuples[i * build.width] : &probe.tuples[p * probe.width];
-      const uint32_t* r = buildLeft ? &probe.tuples[p * probe.width] : &build.tuples[i * build.width];
-      out.tuples.insert(out.tuples.end(), l, l + left.width);
-      out.tuples.insert(out.tuples.end(), r, r + right.width);
-    }
+  SideKeys leftWords, rightWords;
+  if (keyWords(leftKeys, rightKeys, leftWords, rightWords)) {
+    WordKeys l(left, leftWords), r(right, rightWords);
+    join(build, buildLeft ? l : r, probe, buildLeft ? r : l, buildLeft, out);
+  } else {
+    ValueKeys l(left, leftKeys), r(right, rightKeys);
+    join(build, buildLeft ? l : r, probe, buildLeft ? r : l, buildLeft, out);
   }
   return out;
 }

@@ -85,4 +85,60 @@ TEST_F(SqlJoinTest, ConditionsOverBothSidesApplyAfterTheJoin) {
   EXPECT_EQ(got, (std::multimap<int32_t, std::u16string>{{1, u"abd"}, {1, u"<null>"}, {2, u"ABC"}}));
 }
 
+// Keys of other kinds and letters beyond ASCII: GUIDs compare by their bytes, accented,
+// Greek and Cyrillic letters without regard to case (but an accent still counts), -0 equals
+// 0; rows come in the probing (larger) side's order, also when some of them find no partner.
+class SqlJoinKindsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_ / "kinds.mdb";
+    jet::createDatabase(path_);
+    auto db = jet::Database::open(path_, u"", true);
+    jet::DatabaseWriter w(db);
+    w.createTable({u"Names", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
+                              column(u"Amount", ColumnType::Double)}});
+    w.createTable({u"Visits", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
+                               column(u"Amount", ColumnType::Long), column(u"Seq", ColumnType::Long)}});
+    auto guid = [](uint8_t b) {
+      jet::Guid g{};
+      g.bytes.fill(b);
+      return Value(g);
+    };
+    w.insertRow(u"Names", {guid(1), text(u"\u00c9LAN"), Value(-0.0)});
+    w.insertRow(u"Names", {guid(2), text(u"\u03a9MEGA"), Value(7.0)});
+    w.insertRow(u"Names", {guid(3), text(u"\u0416UK"), Value(7.5)});
+    const struct {
+      uint8_t key;
+      const char16_t* name;
+      int32_t amount;
+    } visits[] = {{3, u"\u0436uk", 7}, {9, u"elan", 0}, {1, u"\u00e9lan", 0}, {2, u"\u03c9mega", 7},
+                  {1, u"\u00e9LAN", 1}, {4, u"\u0436UK", 8}};
+    int32_t seq = 0;
+    for (const auto& v : visits) {
+      w.insertRow(u"Visits", {guid(v.key), text(v.name), Value(v.amount), Value(seq++)});
+    }
+    w.flush();
+  }
+
+  std::vector<int32_t> sequence(std::u16string_view on) {
+    auto db = jet::Database::open(path_, u"");
+    auto rows = jet::sql::query(db, u"SELECT Visits.Seq FROM Names INNER JOIN Visits ON " + std::u16string(on));
+    std::vector<int32_t> out;
+    for (size_t r = 0; r < rows->rowCount(); ++r) out.push_back(rows->value(r, 0).get<int32_t>());
+    return out;
+  }
+
+  testsupport::TempDir dir_;
+  std::filesystem::path path_;
+};
+
+TEST_F(SqlJoinKindsTest, GuidTextAndNumberKeysMatchAsJetComparesThem) {
+  EXPECT_EQ(sequence(u"Names.Tag = Visits.Tag"), (std::vector<int32_t>{0, 2, 3, 4}));
+  EXPECT_EQ(sequence(u"Names.Name = Visits.Name"), (std::vector<int32_t>{0, 2, 3, 4, 5}));
+  EXPECT_EQ(sequence(u"Names.Amount = Visits.Amount"), (std::vector<int32_t>{0, 1, 2, 3}));
+  EXPECT_EQ(sequence(u"Names.Name = Visits.Name AND Names.Amount = Visits.Amount"), (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(sequence(u"Names.Tag = Visits.Tag AND Names.Name = Visits.Name AND Names.Amount = Visits.Amount"),
+            (std::vector<int32_t>{2, 3}));
+}
+
 }  // namespace
