@@ -152,8 +152,16 @@ std::vector<uint8_t> PageWorkspace::readMapRow(uint32_t ptr) {
 }
 
 bool PageWorkspace::hasUsage(uint32_t ptr, uint32_t page) {
-  const auto next = nextUsage(ptr, page);
-  return next && *next == page;
+  const auto row = readMapRow(ptr);
+  if (row[0] == usage_map_type::kInline) return inlineUsageBit(row, page).value_or(false);
+  if (row[0] != usage_map_type::kReference) throw Error(errc::kUnspecified, "Unknown usage map kind.");
+  const uint32_t slot = page / kPagesPerBitmapPage;
+  if (slot >= kReferenceSlots || 1 + 4 * size_t{slot} + 4 > row.size()) return false;
+  const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+  if (mapPage == 0) return false;
+  const PageBytes& bm = read(mapPage);
+  const uint32_t bit = page % kPagesPerBitmapPage;
+  return (bm[4 + bit / 8] >> (bit % 8)) & 1;
 }
 
 std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
