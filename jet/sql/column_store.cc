@@ -53,12 +53,12 @@ void ColumnStore::startKind(const Value& v) {
   if (size_t w = fixedWidth(alternative_)) {
     kind_ = Kind::Fixed;
     width_ = w;
-    fixed_.assign(size_ * w, 0);
+    fixed_ = RowBytes(w, size_);
   } else if (alternative_ == kText) {
     kind_ = Kind::Text;
     pool_ = std::make_unique<TextPool>();
     idWidth_ = 1;
-    ids_.assign(size_, 0);
+    ids_ = RowBytes(1, size_);
   } else {
     kind_ = Kind::Blob;
     blobEnds_.assign(size_, 0);
@@ -71,20 +71,20 @@ void ColumnStore::toGeneric() {
   for (size_t r = 0; r < size_; ++r) all.push_back(get(r));
   kind_ = Kind::Generic;
   generic_ = std::move(all);
-  std::vector<uint8_t>().swap(fixed_);
-  std::vector<uint8_t>().swap(ids_);
+  fixed_ = RowBytes();
+  ids_ = RowBytes();
   pool_.reset();
   std::vector<uint8_t>().swap(blob_);
   std::vector<uint64_t>().swap(blobEnds_);
 }
 
 void ColumnStore::widenIds(size_t width) {
-  std::vector<uint8_t> wider(size_ * width, 0);
+  RowBytes wider(width, size_);
   for (size_t r = 0; r < size_; ++r) {
     uint32_t id = textId(r);
-    std::memcpy(&wider[r * width], &id, width);  // little-endian: the low bytes come first
+    std::memcpy(wider.at(r), &id, width);  // little-endian: the low bytes come first
   }
-  ids_.swap(wider);
+  ids_ = std::move(wider);
   idWidth_ = width;
 }
 
@@ -92,9 +92,7 @@ void ColumnStore::appendText(std::u16string_view text) {
   uint32_t id = pool_->intern(text);
   if (idWidth_ == 1 && id > 0xFF) widenIds(2);
   if (idWidth_ == 2 && id > 0xFFFF) widenIds(4);
-  size_t at = ids_.size();
-  ids_.resize(at + idWidth_);
-  std::memcpy(&ids_[at], &id, idWidth_);
+  std::memcpy(ids_.append(), &id, idWidth_);
 }
 
 void ColumnStore::append(const Value& v) {
@@ -108,9 +106,7 @@ void ColumnStore::append(const Value& v) {
   switch (kind_) {
     case Kind::Unset: break;
     case Kind::Fixed: {
-      size_t at = fixed_.size();
-      fixed_.resize(at + width_, 0);
-      uint8_t* p = &fixed_[at];
+      uint8_t* p = fixed_.append();
       switch (null ? kNull : alternative_) {
         case kBool: *p = std::get<bool>(s) ? 1 : 0; break;
         case kByte: *p = std::get<uint8_t>(s); break;
@@ -126,7 +122,7 @@ void ColumnStore::append(const Value& v) {
     }
     case Kind::Text:
       if (null) {
-        ids_.resize(ids_.size() + idWidth_, 0);
+        ids_.append();
       } else {
         appendText(std::get<std::u16string>(s));
       }
@@ -149,7 +145,7 @@ Value ColumnStore::get(size_t row) const {
   switch (kind_) {
     case Kind::Unset: return Value();
     case Kind::Fixed: {
-      const uint8_t* p = &fixed_[row * width_];
+      const uint8_t* p = fixed_.at(row);
       auto read = [p](auto x) {
         std::memcpy(&x, p, sizeof x);
         return Value(x);
@@ -184,7 +180,7 @@ Value ColumnStore::get(size_t row) const {
 }
 
 double ColumnStore::number(size_t row) const {
-  const uint8_t* p = &fixed_[row * width_];
+  const uint8_t* p = fixed_.at(row);
   auto read = [p](auto x) {
     std::memcpy(&x, p, sizeof x);
     return x;
@@ -212,15 +208,15 @@ void ColumnStore::keepRows(std::span<const uint32_t> rows) {
     case Kind::Unset: break;
     case Kind::Fixed:
       for (size_t i = 0; i < rows.size(); ++i) {
-        std::memmove(&fixed_[i * width_], &fixed_[rows[i] * width_], width_);
+        std::memmove(fixed_.at(i), fixed_.at(rows[i]), width_);
       }
-      fixed_.resize(rows.size() * width_);
+      fixed_.truncate(rows.size());
       break;
     case Kind::Text:
       for (size_t i = 0; i < rows.size(); ++i) {
-        std::memmove(&ids_[i * idWidth_], &ids_[rows[i] * idWidth_], idWidth_);
+        std::memmove(ids_.at(i), ids_.at(rows[i]), idWidth_);
       }
-      ids_.resize(rows.size() * idWidth_);
+      ids_.truncate(rows.size());
       break;
     case Kind::Blob: {
       size_t at = 0;
@@ -247,15 +243,15 @@ void ColumnStore::keepRows(std::span<const uint32_t> rows) {
 
 void ColumnStore::freeze() {
   nulls_.shrink_to_fit();
-  fixed_.shrink_to_fit();
-  ids_.shrink_to_fit();
+  fixed_.shrinkToFit();
+  ids_.shrinkToFit();
   blob_.shrink_to_fit();
   blobEnds_.shrink_to_fit();
   if (pool_) pool_->freeze();
 }
 
 size_t ColumnStore::memoryBytes() const {
-  size_t n = nulls_.capacity() * 8 + fixed_.capacity() + ids_.capacity() + blob_.capacity() +
+  size_t n = nulls_.capacity() * 8 + fixed_.memoryBytes() + ids_.memoryBytes() + blob_.capacity() +
              blobEnds_.capacity() * 8 + generic_.capacity() * sizeof(Value);
   if (pool_) n += pool_->memoryBytes();
   return n;

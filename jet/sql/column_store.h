@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/sql/row_bytes.h"
 #include "jet/sql/text_pool.h"
 #include "jet/value.h"
 
@@ -34,15 +35,15 @@ class ColumnStore {
   // A text's id in the column's pool, and the pool (for work once per distinct text).
   uint32_t textId(size_t row) const {
     switch (idWidth_) {
-      case 1: return ids_[row];
+      case 1: return *ids_.at(row);
       case 2: {
         uint16_t id;
-        std::memcpy(&id, &ids_[row * 2], sizeof id);
+        std::memcpy(&id, ids_.at(row), sizeof id);
         return id;
       }
       default: {
         uint32_t id;
-        std::memcpy(&id, &ids_[row * 4], sizeof id);
+        std::memcpy(&id, ids_.at(row), sizeof id);
         return id;
       }
     }
@@ -71,8 +72,8 @@ class ColumnStore {
   size_t idWidth_ = 1;      // bytes per row for Text
   size_t size_ = 0;
   std::vector<uint64_t> nulls_;
-  std::vector<uint8_t> fixed_;
-  std::vector<uint8_t> ids_;
+  RowBytes fixed_;
+  RowBytes ids_;
   std::unique_ptr<TextPool> pool_;
   std::vector<uint8_t> blob_;
   std::vector<uint64_t> blobEnds_;

@@ -91,7 +91,7 @@ TEST(ColumnStoreTest, TextIdsWidenWithoutChangingValues) {
 // Keeping a strictly increasing subset of rows works for every kind of column, including
 // one that fell back to plain values because its kinds were mixed, and one that is all Null.
 TEST(ColumnStoreTest, KeepRowsForEveryKind) {
-  const size_t n = 300;
+  const size_t n = 40000;  // more than two blocks of fixed-width rows
   auto make = [&](size_t i, int kind) -> Value {
     if (i % 7 == 3) return Value();
     switch (kind) {
