@@ -25,7 +25,7 @@ Error tableNotFound(std::u16string_view name) {
   return Error(errc::kTableNotFound, "The table '" + toUtf8(name) + "' does not exist.");
 }
 
-std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index, std::span<const Value> values) {
+std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index, RowValues values) {
   IndexKey key;
   for (const auto& ic : index.columns) {
     auto pos = std::find_if(def.columns.begin(), def.columns.end(),
@@ -96,13 +96,23 @@ void DatabaseWriter::afterChange() {
 }
 
 DatabaseWriter::TableState& DatabaseWriter::state(std::u16string_view table) {
+  // Rows come one at a time for the same table: its name as last spelt finds it at once.
+  if (lastTable_ && table == lastTableName_) return *lastTable_;
   const auto key = foldCase(table);
-  if (auto it = tables_.find(key); it != tables_.end()) return *it->second;
-  const CatalogEntry* entry = db_.findTable(table);
-  if (!entry) throw tableNotFound(table);
-  auto st = std::make_unique<TableState>();
-  st->def = *db_.tableDef(table);
-  return *tables_.emplace(key, std::move(st)).first->second;
+  TableState* found = nullptr;
+  if (auto it = tables_.find(key); it != tables_.end()) {
+    found = it->second.get();
+  } else {
+    const CatalogEntry* entry = db_.findTable(table);
+    if (!entry) throw tableNotFound(table);
+    auto st = std::make_unique<TableState>();
+    st->def = *db_.tableDef(table);
+    found = tables_.emplace(key, std::move(st)).first->second.get();
+  }
+  // Entries are never removed, so the pointer stays good.
+  lastTableName_ = table;
+  lastTable_ = found;
+  return *found;
 }
 
 const TableDef& DatabaseWriter::tableDef(std::u16string_view table) { return state(table).def; }
@@ -168,8 +178,8 @@ std::vector<uint8_t> DatabaseWriter::storeLongValue(TableState& t, const ColumnD
   return chainLongValueHeader(static_cast<uint32_t>(data.size()), next);
 }
 
-RowPointer DatabaseWriter::appendRow(TableState& t, std::span<const Value> values) {
-  const auto row = buildRow(t.def, values, [&](const ColumnDef& c, std::span<const uint8_t> data) {
+RowPointer DatabaseWriter::appendRow(TableState& t, RowValues values) {
+  const auto row = t.encoder.encode(t.def, values, [&](const ColumnDef& c, std::span<const uint8_t> data) {
     return storeLongValue(t, c, data);
   });
   const auto at = placeRow(t.def.firstPage(), t.def.ownedPagesMap, t.def.freePagesMap, t.currentPage, row);

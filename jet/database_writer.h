@@ -34,6 +34,7 @@
 
 #include "jet/database.h"
 #include "jet/page_workspace.h"
+#include "jet/row_builder.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
@@ -96,7 +97,7 @@ class DatabaseWriter {
  private:
   struct TableState;
   TableState& state(std::u16string_view table);
-  RowPointer appendRow(TableState& t, std::span<const Value> values);
+  RowPointer appendRow(TableState& t, RowValues values);
   std::vector<uint8_t> storeLongValue(TableState& t, const ColumnDef& column, std::span<const uint8_t> data);
   RowPointer placeRow(uint32_t owner, uint32_t ownedMap, uint32_t freeMap, uint32_t& currentPage,
                       std::span<const uint8_t> row);
@@ -116,6 +117,8 @@ class DatabaseWriter {
   size_t batchLimit_;  // kBatched: pending pages that start a write
   PageWorkspace pages_;
   std::map<std::u16string, std::unique_ptr<TableState>> tables_;  // by folded name
+  std::u16string lastTableName_;  // the name state() was last asked for, as spelt
+  TableState* lastTable_ = nullptr;
 };
 
 }  // namespace jet

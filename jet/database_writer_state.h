@@ -4,6 +4,7 @@
 #include <map>
 
 #include "jet/database_writer.h"
+#include "jet/row_builder.h"
 
 namespace jet {
 
@@ -12,10 +13,11 @@ struct DatabaseWriter::TableState {
   uint32_t currentPage = 0;                // data page taking inserts; 0 = not chosen yet
   std::map<uint16_t, uint32_t> lvalPages;  // per memo/OLE column number: LVAL page taking rows
   bool autoNumberChecked = false;          // resumed after the rows of the last data page
+  RowEncoder encoder;                      // its buffers serve every row of the table
 };
 
 // Key bytes of a row for one real index (Long, Integer, Byte and Text columns).
-std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index, std::span<const Value> values);
+std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index, RowValues values);
 
 Error tableNotFound(std::u16string_view name);
 

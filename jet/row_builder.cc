@@ -1,5 +1,6 @@
 #include "jet/row_builder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -86,7 +87,8 @@ void putFixed(const ColumnDef& c, const Value& v, std::span<uint8_t> at) {
   }
 }
 
-std::vector<uint8_t> variableBytes(const ColumnDef& c, const Value& v) {
+// Appends the variable-length bytes of a Text or Binary value to `out`.
+void appendVariableBytes(const ColumnDef& c, const Value& v, std::vector<uint8_t>& out) {
   switch (c.type) {
     case ColumnType::Text: {
       auto p = v.getIf<std::u16string>();
@@ -95,16 +97,23 @@ std::vector<uint8_t> variableBytes(const ColumnDef& c, const Value& v) {
         throw Error(errc::kDataOverflow, "The text is longer than column " + utf8Name(c.name) + " allows (" +
                                              std::to_string(c.length / 2) + " characters).");
       }
-      return encodeText(*p, c.isCompressedUnicode());
+      appendEncodedText(*p, c.isCompressedUnicode(), out);
+      return;
     }
     case ColumnType::Binary: {
       auto p = v.getIf<Bytes>();
       if (!p) throw mismatch(c);
       if (p->size() > c.length) throw Error(errc::kDataOverflow, "The value is longer than column " + utf8Name(c.name) + " allows.");
-      return *p;
+      out.insert(out.end(), p->begin(), p->end());
+      return;
     }
     default: throw mismatch(c);
   }
+}
+
+Error tooLarge(size_t bytes) {
+  return Error(errc::kUnspecified, "Record is too large: " + std::to_string(bytes) + " bytes, a row can hold at most " +
+                                       std::to_string(kMaxRecordSize) + ".");
 }
 
 }  // namespace
@@ -120,19 +129,26 @@ std::vector<uint8_t> longValueBytes(const ColumnDef& c, const Value& v) {
   return *p;
 }
 
-std::vector<uint8_t> buildRow(const TableDef& t, std::span<const Value> values, const LongValueStore& store) {
+std::span<const uint8_t> RowEncoder::encode(const TableDef& t, RowValues values, const LongValueStore& store) {
   if (values.size() != t.columns.size()) throw Error(errc::kUnspecified, "Row value count does not match the columns.");
   const size_t fixedSize = t.fixedAreaSize();
   const size_t maskBytes = (size_t{t.maxColumns} + 7) / 8;
-  std::vector<uint8_t> mask(maskBytes, 0);
-  std::vector<uint8_t> row(2 + fixedSize, 0);
-  le::put16(row, 0, t.maxColumns);
+  row_.assign(2 + fixedSize, 0);
+  le::put16(row_, 0, t.maxColumns);
 
   int varSlots = 0;
   for (const auto& c : t.columns) {
     if (!c.isFixed()) varSlots = std::max(varSlots, c.varIndex + 1);
   }
-  std::vector<std::vector<uint8_t>> varData(varSlots);
+  // Each slot's bytes in var_, written in column order; a slot no value reaches stays empty.
+  var_.clear();
+  slots_.assign(static_cast<size_t>(varSlots), {0, 0});
+  // The mask goes after the variable part; its bits are gathered here first.
+  mask_.assign(maskBytes, 0);
+  auto setBit = [&](const ColumnDef& c) {
+    if (size_t{c.number} / 8 >= maskBytes) throw Error(errc::kUnspecified, "Column outside the null mask.");
+    mask_[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
+  };
 
   for (size_t i = 0; i < t.columns.size(); ++i) {
     const auto& c = t.columns[i];
@@ -143,44 +159,59 @@ std::vector<uint8_t> buildRow(const TableDef& t, std::span<const Value> values, 
       else if (v.isNull()) on = false;
       else if (auto d = asNumber(v)) on = *d != 0;
       else throw mismatch(c);
-      if (on) mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
+      if (on) setBit(c);
       continue;
     }
     if (v.isNull()) continue;
-    mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
+    setBit(c);
     if (c.isFixed()) {
       if (size_t{c.fixedOffset} + c.length > fixedSize) throw Error(errc::kUnspecified, "Column outside the fixed area.");
-      putFixed(c, v, std::span<uint8_t>(row).subspan(2 + c.fixedOffset, c.length));
-    } else if (c.isLongValue()) {
-      varData[c.varIndex] = store(c, longValueBytes(c, v));
-    } else {
-      varData[c.varIndex] = variableBytes(c, v);
+      putFixed(c, v, std::span<uint8_t>(row_).subspan(2 + c.fixedOffset, c.length));
+      continue;
     }
+    const size_t start = var_.size();
+    if (c.isLongValue()) {
+      const std::vector<uint8_t> header = store(c, longValueBytes(c, v));
+      var_.insert(var_.end(), header.begin(), header.end());
+    } else {
+      appendVariableBytes(c, v, var_);
+    }
+    slots_[c.varIndex] = {start, var_.size() - start};
   }
 
   if (varSlots > 0) {
-    std::vector<uint16_t> offsets(varSlots);
-    for (int s = 0; s < varSlots; ++s) {
-      offsets[s] = static_cast<uint16_t>(row.size());
-      row.insert(row.end(), varData[s].begin(), varData[s].end());
-    }
-    const size_t eod = row.size();
+    size_t dataSize = 0;
+    for (const auto& [start, size] : slots_) dataSize += size;
+    const size_t eod = row_.size() + dataSize;
     if (eod + 2 * size_t(varSlots) + 4 + maskBytes > kMaxRecordSize) {
-      throw Error(errc::kUnspecified, "Record is too large: " + std::to_string(eod + 2 * varSlots + 4 + maskBytes) +
-                                          " bytes, a row can hold at most " + std::to_string(kMaxRecordSize) + ".");
+      throw tooLarge(eod + 2 * size_t(varSlots) + 4 + maskBytes);
     }
-    le::ByteBuilder tail;
-    tail.u16(static_cast<uint16_t>(eod));
-    for (int s = varSlots - 1; s >= 0; --s) tail.u16(offsets[s]);
-    tail.u16(static_cast<uint16_t>(varSlots));
-    row.insert(row.end(), tail.bytes().begin(), tail.bytes().end());
+    // Offsets fit 16 bits: the whole record is under kMaxRecordSize.
+    row_.reserve(eod + 2 * size_t(varSlots) + 4 + maskBytes);
+    for (const auto& [start, size] : slots_) {
+      row_.insert(row_.end(), var_.begin() + static_cast<std::ptrdiff_t>(start),
+                  var_.begin() + static_cast<std::ptrdiff_t>(start + size));
+    }
+    row_.resize(eod + 2 * size_t(varSlots) + 4);
+    le::put16(row_, eod, static_cast<uint16_t>(eod));
+    size_t at = eod + 2;
+    size_t offset = eod;
+    for (int s = varSlots - 1; s >= 0; --s) {
+      offset -= slots_[s].second;  // slot s starts where the slots after it begin, less its size
+      le::put16(row_, at, static_cast<uint16_t>(offset));
+      at += 2;
+    }
+    le::put16(row_, at, static_cast<uint16_t>(varSlots));
   }
-  row.insert(row.end(), mask.begin(), mask.end());
-  if (row.size() > kMaxRecordSize) {
-    throw Error(errc::kUnspecified, "Record is too large: " + std::to_string(row.size()) + " bytes, a row can hold at most " +
-                                        std::to_string(kMaxRecordSize) + ".");
-  }
-  return row;
+  row_.insert(row_.end(), mask_.begin(), mask_.end());
+  if (row_.size() > kMaxRecordSize) throw tooLarge(row_.size());
+  return row_;
+}
+
+std::vector<uint8_t> buildRow(const TableDef& t, RowValues values, const LongValueStore& store) {
+  RowEncoder encoder;
+  const auto bytes = encoder.encode(t, values, store);
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 }  // namespace jet

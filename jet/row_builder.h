@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "jet/table_definition.h"
@@ -25,9 +26,44 @@ inline constexpr size_t kMaxInlineLongValue = 64;
 // Stores long-value data that does not go inline; returns the 12-byte in-row header.
 using LongValueStore = std::function<std::vector<uint8_t>(const ColumnDef&, std::span<const uint8_t>)>;
 
-// `values` has one entry per layout.columns element (same order). Throws jet::Error for a
-// value the column cannot take, text longer than the column, or a record that is too large.
-std::vector<uint8_t> buildRow(const TableDef& layout, std::span<const Value> values,
+// The values of a row in column order as the encoder and the index keys read them: the
+// caller's values, one of them optionally standing in for another (the autonumber the writer
+// gives a Null), so that no row is copied to change one value.
+class RowValues {
+ public:
+  RowValues(std::span<const Value> values) : values_(values) {}     // NOLINT: a view
+  RowValues(const std::vector<Value>& values) : values_(values) {}  // NOLINT: a view
+  RowValues(std::span<const Value> values, size_t replaced, const Value& with)
+      : values_(values), replaced_(replaced), with_(&with) {}
+
+  size_t size() const { return values_.size(); }
+  const Value& operator[](size_t i) const { return i == replaced_ ? *with_ : values_[i]; }
+
+ private:
+  std::span<const Value> values_;
+  size_t replaced_ = static_cast<size_t>(-1);
+  const Value* with_ = nullptr;
+};
+
+// Encodes rows into buffers it keeps, so that a writer encoding row after row allocates
+// nothing once the buffers have grown to the largest row.
+class RowEncoder {
+ public:
+  // `values` has one entry per layout.columns element (same order). Throws jet::Error for a
+  // value the column cannot take, text longer than the column, or a record that is too
+  // large. The bytes stay valid until the next call.
+  std::span<const uint8_t> encode(const TableDef& layout, RowValues values,
+                                  const LongValueStore& storeLongValue);
+
+ private:
+  std::vector<uint8_t> row_;
+  std::vector<uint8_t> var_;                         // variable data in column order
+  std::vector<std::pair<size_t, size_t>> slots_;     // per var slot: start and size in var_
+  std::vector<uint8_t> mask_;
+};
+
+// One row encoded on its own (catalog rows of a new file and other one-off rows).
+std::vector<uint8_t> buildRow(const TableDef& layout, RowValues values,
                               const LongValueStore& storeLongValue);
 
 // The stored bytes of a long value (Memo text or OLE bytes) before it is placed.

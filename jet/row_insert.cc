@@ -9,6 +9,7 @@
 #include "jet/table_scan.h"
 #include "jet/usage_map.h"
 #include "jet/index_key.h"
+#include "jet/row_builder.h"
 #include "jet/unicode.h"
 
 namespace jet {
@@ -49,7 +50,9 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Val
                                         " columns; " + std::to_string(values.size()) + " values were given.");
   }
   int32_t assigned = 0;
-  std::optional<std::vector<Value>> copy;
+  // The number a Null autonumber takes stands in for that Null; the row is not copied.
+  Value number;
+  std::optional<size_t> numbered;
   for (size_t i = 0; i < t.def.columns.size(); ++i) {
     const auto& c = t.def.columns[i];
     if (!c.isAutoNumber() || c.type != ColumnType::Long) continue;
@@ -63,15 +66,15 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Val
         throw Error(errc::kUnspecified, "The autonumber of table '" + toUtf8(table) + "' is exhausted.");
       }
       assigned = static_cast<int32_t>(t.def.autoNumber + 1);
-      copy.emplace(values.begin(), values.end());
-      (*copy)[i] = assigned;
+      number = assigned;
+      numbered = i;
     } else if (auto p = values[i].getIf<int32_t>()) {
       assigned = *p;
     } else {
       throw Error(errc::kTypeMismatch, "The autonumber column takes a Long value.");
     }
   }
-  const std::span<const Value> row = copy ? std::span<const Value>(*copy) : values;
+  const RowValues row = numbered ? RowValues(values, *numbered, number) : RowValues(values);
   // Keys first: a value an index cannot take refuses the row before anything is written.
   std::vector<std::vector<uint8_t>> keys;
   for (size_t i = 0; i < t.def.realIndexes.size(); ++i) {

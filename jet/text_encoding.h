@@ -14,5 +14,7 @@ namespace jet {
 inline constexpr size_t kMaxCompressedChars = 1024;
 
 std::vector<uint8_t> encodeText(std::u16string_view text, bool columnAllowsCompression);
+// The same bytes appended to `out`, for callers that build a row in one buffer.
+void appendEncodedText(std::u16string_view text, bool columnAllowsCompression, std::vector<uint8_t>& out);
 
 }  // namespace jet

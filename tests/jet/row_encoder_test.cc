@@ -1,0 +1,175 @@
+// The row encoder that keeps its buffers from row to row: every row reads back through the
+// reader's RowView as written, whatever rows the encoder built before it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/error.h"
+#include "jet/le_bytes.h"
+#include "jet/row_builder.h"
+#include "jet/row_view.h"
+#include "jet/text_encoding.h"
+
+namespace {
+
+using jet::ColumnType;
+using jet::Value;
+
+jet::ColumnDef fixedColumn(std::u16string name, ColumnType type, uint16_t number, uint16_t offset,
+                           uint16_t length) {
+  jet::ColumnDef c;
+  c.name = std::move(name);
+  c.type = type;
+  c.number = c.number2 = number;
+  c.flags = jet::column_flag::kNullable | jet::column_flag::kFixed;
+  c.fixedOffset = offset;
+  c.length = length;
+  return c;
+}
+
+jet::ColumnDef textColumn(std::u16string name, uint16_t number, uint16_t varIndex, bool compressed) {
+  jet::ColumnDef c;
+  c.name = std::move(name);
+  c.type = ColumnType::Text;
+  c.number = c.number2 = number;
+  c.varIndex = varIndex;
+  c.length = 2 * 60;
+  if (compressed) c.extraFlags = jet::kExtraFlagCompressedUnicode;
+  return c;
+}
+
+// Variable slots in another order than the columns, a Yes/No column, a gap in the numbers.
+jet::TableDef layout() {
+  jet::TableDef t;
+  t.name = u"Mixed";
+  t.columns.push_back(fixedColumn(u"Id", ColumnType::Long, 0, 0, 4));
+  t.columns.push_back(textColumn(u"Name", 1, 2, false));
+  t.columns.push_back(fixedColumn(u"Passed", ColumnType::Boolean, 2, 0, 0));
+  t.columns.push_back(textColumn(u"Place", 3, 0, true));
+  t.columns.push_back(fixedColumn(u"Taken", ColumnType::DateTime, 5, 4, 8));
+  t.columns.push_back(textColumn(u"Note", 6, 1, false));
+  t.maxColumns = 7;
+  t.varColumnCount = 3;
+  return t;
+}
+
+std::vector<uint8_t> textBytes(const jet::ColumnDef& c, const Value& v) {
+  return jet::encodeText(v.get<std::u16string>(), c.isCompressedUnicode());
+}
+
+// What the reader finds in `row`, column by column, against the values written.
+void expectReadsBack(const jet::TableDef& t, std::span<const uint8_t> row, const std::vector<Value>& values) {
+  const jet::RowView view(jet::ByteView(row, 0), t);
+  EXPECT_EQ(view.columnCount(), t.maxColumns);
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    const jet::ColumnDef& c = t.columns[i];
+    SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+    if (c.type == ColumnType::Boolean) {
+      EXPECT_EQ(view.presentBit(c.number), values[i] == Value(true));
+      continue;
+    }
+    const auto bytes = view.columnBytes(c);
+    ASSERT_EQ(bytes.has_value(), !values[i].isNull());
+    if (!bytes) continue;
+    const auto got = bytes->bytes();
+    if (c.type == ColumnType::Text) {
+      const auto want = textBytes(c, values[i]);
+      EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.end()), want);
+    } else if (c.type == ColumnType::Long) {
+      EXPECT_EQ(static_cast<int32_t>(jet::le::get32(got, 0)), values[i].get<int32_t>());
+    } else {
+      double d;
+      ASSERT_EQ(got.size(), sizeof d);
+      std::memcpy(&d, got.data(), sizeof d);
+      EXPECT_EQ(d, values[i].get<jet::DateTime>().days);
+    }
+  }
+}
+
+const jet::LongValueStore kNoLongValues = [](const jet::ColumnDef&, std::span<const uint8_t>) -> std::vector<uint8_t> {
+  throw jet::Error(jet::errc::kUnspecified, "no long values here");
+};
+
+TEST(RowEncoder, RowsAfterLargerRowsCarryNothingOfThem) {
+  const jet::TableDef t = layout();
+  const std::u16string wide = u"\u0416\u0443\u0440\u043d\u0430\u043b";  // not compressible
+  const std::vector<std::vector<Value>> rows = {
+      {int32_t{1}, std::u16string(50, u'n'), true, std::u16string(40, u'p'), jet::DateTime{40000.25},
+       std::u16string(59, u'x')},
+      {int32_t{2}, Value(), false, std::u16string(u"Hall"), Value(), Value()},
+      {Value(), std::u16string(), Value(), wide, jet::DateTime{1.5}, std::u16string(u"ok")},
+      {int32_t{-4}, Value(), Value(), Value(), Value(), Value()},
+      {int32_t{5}, std::u16string(u"ab"), true, std::u16string(u"abc"), Value(), std::u16string(60, u'z')},
+  };
+  jet::RowEncoder encoder;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    SCOPED_TRACE(r);
+    const auto bytes = encoder.encode(t, rows[r], kNoLongValues);
+    expectReadsBack(t, bytes, rows[r]);
+    // A fresh encoder gives the same bytes.
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), jet::buildRow(t, rows[r], kNoLongValues));
+  }
+}
+
+TEST(RowEncoder, AReplacedValueStandsInForTheCallersOwn) {
+  const jet::TableDef t = layout();
+  const std::vector<Value> given = {Value(), std::u16string(u"Ann"), true, Value(), Value(), Value()};
+  const Value number = int32_t{77};
+  jet::RowEncoder encoder;
+  const auto bytes = encoder.encode(t, jet::RowValues(given, 0, number), kNoLongValues);
+  std::vector<Value> copy = given;
+  copy[0] = number;
+  expectReadsBack(t, bytes, copy);
+  EXPECT_EQ(given[0], Value());  // the caller's values are left alone
+}
+
+TEST(RowEncoder, RefusalsLeaveTheEncoderUsable) {
+  const jet::TableDef t = layout();
+  jet::RowEncoder encoder;
+  auto number = [&](const std::vector<Value>& row) {
+    try {
+      encoder.encode(t, row, kNoLongValues);
+    } catch (const jet::Error& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number({Value(), std::u16string(61, u'n'), Value(), Value(), Value(), Value()}), jet::errc::kDataOverflow);
+  EXPECT_EQ(number({std::u16string(u"1"), Value(), Value(), Value(), Value(), Value()}), jet::errc::kTypeMismatch);
+  EXPECT_EQ(number({Value(), Value()}), jet::errc::kUnspecified);
+  // A column numbered past the null mask (a damaged definition) is refused, not written.
+  jet::TableDef damaged = t;
+  damaged.columns[4].number = 200;
+  EXPECT_EQ(number(std::vector<Value>{Value(), Value(), Value(), Value(), jet::DateTime{2.0}, Value()}), 0);
+  try {
+    encoder.encode(damaged, std::vector<Value>{Value(), Value(), Value(), Value(), jet::DateTime{2.0}, Value()},
+                   kNoLongValues);
+    ADD_FAILURE() << "a column past the null mask was written";
+  } catch (const jet::Error& e) {
+    EXPECT_EQ(e.number(), jet::errc::kUnspecified);
+  }
+  const std::vector<Value> fine = {int32_t{9}, std::u16string(u"Bo"), true, Value(), Value(), std::u16string(u"n")};
+  expectReadsBack(t, encoder.encode(t, fine, kNoLongValues), fine);
+}
+
+TEST(TextEncoding, AppendingKeepsWhatTheBufferHeld) {
+  for (bool compress : {false, true}) {
+    for (const std::u16string& text : {std::u16string(u"Station 12"), std::u16string(u"\u0416x"), std::u16string()}) {
+      std::vector<uint8_t> out = {0xAA, 0xBB};
+      jet::appendEncodedText(text, compress, out);
+      std::vector<uint8_t> want = {0xAA, 0xBB};
+      const auto alone = jet::encodeText(text, compress);
+      want.insert(want.end(), alone.begin(), alone.end());
+      EXPECT_EQ(out, want);
+    }
+  }
+  // Compressed only where allowed and every character fits one byte.
+  EXPECT_EQ(jet::encodeText(u"Station", true).size(), 2u + 7u);
+  EXPECT_EQ(jet::encodeText(u"Station", false).size(), 14u);
+  EXPECT_EQ(jet::encodeText(u"St\u0416tion", true).size(), 14u);
+}
+
+}  // namespace
