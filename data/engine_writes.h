@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,7 +32,11 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
 // `values` pairs positions in the table's current definition with the values to store;
 // columns not given are Null, and a counter column given no value is numbered by the
 // engine. Returns the counter's value, or 0 when the table has none.
+//
+// The values are moved into the engine's row and back, so the caller has them again when
+// the call returns or throws; `row` is scratch space the caller keeps between calls so that
+// storing a row allocates no list of its own.
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
-                 const std::vector<std::pair<size_t, jet::Value>>& values);
+                 std::span<std::pair<size_t, jet::Value>> values, std::vector<jet::Value>& row);
 
 }  // namespace data

@@ -28,7 +28,7 @@ Value Field::value() const {
   return rs_->valueAt(rs_->position, static_cast<size_t>(index_));
 }
 
-void Field::setValue(const Value& value) {
+void Field::setValue(Value value) {
   rs_->requireField(generation_);
   rs_->requireCurrentRow();
   size_t row = rs_->position;
@@ -41,7 +41,8 @@ void Field::setValue(const Value& value) {
     fail(errc::kIntegrityViolation, "The column '" + toUtf8(f.name) +
                                         "' is numbered by the database and cannot be written.");
   }
-  rs_->pending[row - rs_->firstPending()][index_] = convertForColumn(value, {f.name, f.columnType, f.size});
+  rs_->pending[row - rs_->firstPending()][index_] =
+      convertForColumn(std::move(value), {f.name, f.columnType, f.size});
 }
 
 int Fields::count() const {
@@ -60,8 +61,19 @@ Field Fields::item(int index) const {
 
 Field Fields::item(std::u16string_view name) const {
   rs_->requireOpen();
+  // A hint names the first field equal to some name once kept where this one is. Equality
+  // without regard to case is an equivalence, so when the hinted field equals this name too,
+  // no field before it can: the hint gives the same answer as the scan.
+  RecordsetState::NameHint& hint = rs_->nameHint(name.data());
+  if (hint.name == name.data() && hint.field < rs_->fields.size() &&
+      jet::sql::equalsIgnoringCase(rs_->fields[hint.field].name, name)) {
+    return Field(rs_, static_cast<int>(hint.field), rs_->generation);
+  }
   for (size_t i = 0; i < rs_->fields.size(); ++i) {
-    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) return Field(rs_, static_cast<int>(i), rs_->generation);
+    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) {
+      hint = {name.data(), i};
+      return Field(rs_, static_cast<int>(i), rs_->generation);
+    }
   }
   fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field named '" +
                                 toUtf8(name) + "'.");

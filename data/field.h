@@ -26,8 +26,9 @@ class Field {
   Value value() const;
   // Writes the row being added after addNew() (or edits the current row). The value is
   // converted to the column's type; one it refuses raises errc::kTypeMismatch or
-  // errc::kIntegrityViolation (text too long, Null where none is allowed).
-  void setValue(const Value& value);
+  // errc::kIntegrityViolation (text too long, Null where none is allowed). A value passed
+  // as a temporary is moved into the row rather than copied.
+  void setValue(Value value);
 
  private:
   friend class Fields;

@@ -125,6 +125,7 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.wrote = false;
   s.pending.clear();
   s.position = 0;
+  s.nameHints = {};
   ++s.generation;
   s.open = true;
 }
@@ -191,7 +192,9 @@ void Recordset::addNew() {
   if (s.baseTable.empty()) {
     fail(errc::kNotSupported, "Rows cannot be added to the result of a join.");
   }
-  s.pending.emplace_back(s.fields.size());
+  std::vector<Value> row = std::move(s.spareRow);
+  row.assign(s.fields.size(), Value());
+  s.pending.push_back(std::move(row));
   s.position = s.total() - 1;
 }
 
@@ -217,15 +220,18 @@ void Recordset::updateBatch(int affectRecords) {
   }
   for (; count > 0; --count) {
     std::vector<Value>& row = s.pending.front();
-    std::vector<std::pair<size_t, Value>> values;
+    // The values travel to the engine and back by moves: a row's texts are not copied.
+    std::vector<std::pair<size_t, Value>>& values = s.storing;
+    values.clear();
     for (size_t f = 0; f < s.fields.size(); ++f) {
-      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, row[f]);
+      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, std::move(row[f]));
     }
     s.wrote = true;
     try {
-      int32_t counter = storeRow(*writer, s.baseTable, values);
-      for (size_t f = 0; f < s.fields.size(); ++f) {
-        if (s.fields[f].autoIncrement && counter != 0) row[f] = Value(counter);
+      int32_t counter = storeRow(*writer, s.baseTable, values, s.tableRow);
+      for (size_t f = 0, k = 0; f < s.fields.size(); ++f) {
+        if (!s.fields[f].autoIncrement) row[f] = std::move(values[k++].second);
+        else if (counter != 0) row[f] = Value(counter);
       }
     } catch (...) {
       // A row the file refuses is dropped rather than kept pending, so that it does not make
@@ -235,6 +241,7 @@ void Recordset::updateBatch(int affectRecords) {
     }
     for (size_t f = 0; f < s.fields.size(); ++f) s.stored[f].append(row[f]);
     ++s.storedRows;
+    s.spareRow = std::move(row);
     s.pending.erase(s.pending.begin());
   }
 }

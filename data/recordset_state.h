@@ -6,9 +6,12 @@
 // that a record set that receives millions of rows stays small), then the pending ones.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/connection.h"
@@ -47,8 +50,37 @@ struct RecordsetState {
   size_t storedRows = 0;
   bool wrote = false;  // rows went to the writer since the open, so close() writes them out
   std::vector<std::vector<Value>> pending;
+  // Buffers kept from row to row so that adding and storing a row allocates no lists: the
+  // list of the row stored last (reused by the next addNew) and the values handed to the
+  // engine.
+  std::vector<Value> spareRow;
+  std::vector<std::pair<size_t, Value>> storing;
+  std::vector<Value> tableRow;
   size_t position = 0;
   uint64_t generation = 0;  // counts opens: a Field of an earlier open is stale
+
+  // Where a look-up by name last found its field, keyed by where the caller keeps the name:
+  // a copy pass asks for the same few names, spelt by the same literals, on every row. A
+  // hint is only a guess, confirmed by comparing the names (see Fields::item).
+  struct NameHint {
+    const char16_t* name = nullptr;
+    size_t field = 0;
+  };
+  static constexpr size_t kHintProbes = 4;
+  std::array<NameHint, 64> nameHints{};
+  // The hint kept for `name`, or the place to keep one (an empty place among the few it may
+  // take, else its first).
+  NameHint& nameHint(const char16_t* name) {
+    const auto key = reinterpret_cast<uintptr_t>(name);
+    const size_t first = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 58);
+    NameHint* empty = nullptr;
+    for (size_t i = 0; i < kHintProbes; ++i) {
+      NameHint& h = nameHints[(first + i) % nameHints.size()];
+      if (h.name == name) return h;
+      if (!h.name && !empty) empty = &h;
+    }
+    return empty ? *empty : nameHints[first];
+  }
 
   size_t queryRows() const { return result ? result->rowCount() : 0; }
   size_t firstPending() const { return queryRows() + storedRows; }

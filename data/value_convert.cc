@@ -108,13 +108,16 @@ std::u16string textOf(const Value& v) {
       v.storage());
 }
 
-Value convertForColumn(const Value& v, const ColumnTarget& c) {
+Value convertForColumn(Value v, const ColumnTarget& c) {
   if (v.isNull()) return v;
   switch (c.type) {
     case ColumnType::Text:
     case ColumnType::Memo: {
       if (v.is<jet::Bytes>()) mismatch(c, "a binary value");
-      std::u16string text = textOf(v);
+      // A text is its own text form: taken over rather than copied.
+      std::u16string text = v.is<std::u16string>()
+                                ? std::move(std::get<std::u16string>(v.storage()))
+                                : textOf(v);
       size_t limit = c.type == ColumnType::Text ? (c.size > 0 ? size_t(c.size) : 255) : 1073741823;
       if (text.size() > limit) {
         outOfRange(c, "the text has " + std::to_string(text.size()) + " characters, more than its " +

@@ -6,18 +6,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "jet/value.h"
 
 namespace data {
 
 struct ColumnTarget {
-  std::u16string name;
+  std::u16string_view name;  // for messages; must outlive the call
   jet::ColumnType type;
   int size = 0;  // characters for text (0: 255), ignored otherwise
 };
 
-jet::Value convertForColumn(const jet::Value& value, const ColumnTarget& column);
+// A value passed as a temporary gives up its text or bytes to the result instead of copying.
+jet::Value convertForColumn(jet::Value value, const ColumnTarget& column);
 // The text form of a value (numbers in plain decimal, dates as yyyy-mm-dd hh:mm:ss,
 // truth values as True/False).
 std::u16string textOf(const jet::Value& value);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 namespace run {
 
@@ -153,6 +154,11 @@ std::u16string textCopy(const data::Value& value) {
         }
       },
       value.storage());
+}
+
+std::u16string textCopy(data::Value&& value) {
+  if (auto* text = std::get_if<std::u16string>(&value.storage())) return std::move(*text);
+  return textCopy(std::as_const(value));
 }
 
 }  // namespace run

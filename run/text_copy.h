@@ -18,5 +18,7 @@ namespace run {
 //   GUID              {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
 //   binary            its bytes read as UTF-16 (low byte first), as a joined byte array is
 std::u16string textCopy(const data::Value& value);
+// The same for a value that is no longer needed: a text is moved out rather than copied.
+std::u16string textCopy(data::Value&& value);
 
 }  // namespace run

@@ -121,4 +121,42 @@ TEST(RecordsetTest, FailuresCarryAdoNumbers) {
             data::errc::kNotSupported);
 }
 
+// Look-ups by name remember where they found a name; one buffer holding name after name, in
+// any case, must still find each, the first of equal names, and nothing for an unknown one.
+TEST(RecordsetTest, NamesLookedUpFromOneBufferFindTheirOwnFields) {
+  data::Connection cn = openSample();
+  data::Recordset rs;
+  rs.open(u"SELECT ID, LName, FName, LName AS Other, Email FROM Roster", cn);
+  std::u16string name;
+  name.reserve(32);
+  const char16_t* const at = name.data();
+  auto find = [&](std::u16string_view text) {
+    name.assign(text);
+    EXPECT_EQ(name.data(), at);  // the same place every time
+    return rs.field(name).name();
+  };
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(find(u"LName"), u"LName");
+    EXPECT_EQ(find(u"FName"), u"FName");
+    EXPECT_EQ(find(u"fname"), u"FName");
+    EXPECT_EQ(find(u"OTHER"), u"Other");
+    EXPECT_EQ(find(u"email"), u"Email");
+    name.assign(u"Nope");
+    EXPECT_EQ(errorOf([&] { rs.field(name); }), data::errc::kItemNotFound);
+  }
+  // Of two fields with one name the first is found, whatever was asked before.
+  rs.close();
+  rs.open(u"SELECT Email AS Dup, LName AS Dup, FName FROM Roster", cn);
+  EXPECT_EQ(find(u"FName"), u"FName");
+  EXPECT_EQ(find(u"dup"), u"Dup");
+  EXPECT_EQ(rs.field(name).value(), rs.fields().item(0).value());
+  // Reopened on other fields, the same names give the new positions.
+  rs.close();
+  rs.open(u"SELECT FName, LName FROM Roster", cn);
+  EXPECT_EQ(find(u"LName"), u"LName");
+  EXPECT_EQ(rs.field(name).value(), rs.fields().item(1).value());
+  EXPECT_EQ(find(u"FNAME"), u"FName");
+  EXPECT_EQ(rs.field(name).value(), rs.fields().item(0).value());
+}
+
 }  // namespace

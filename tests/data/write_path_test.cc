@@ -14,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "data/engine_writes.h"
 #include "data/text.h"
 #include "jet/database.h"
 #include "tests/data/data_test_support.h"
@@ -181,6 +182,85 @@ TEST(WritePathTest, AddedRowsAreStoredNumberedAndVisibleToANewRecordset) {
   fresh.close();
   cn.close();
   expectExported(file, 4, "Q");
+}
+
+// The record set keeps the rows it stored: read back from it they are the values written
+// (texts of every length, the numbers the engine gave), also after a row the file refused.
+TEST(WritePathTest, TheRecordsetReadsBackTheRowsItStored) {
+  testsupport::TempDir dir;
+  const auto file = dir / "L-2.mdb";
+  createCertificateFile(file);
+  data::Connection cn = openFile(file);
+  data::Recordset rs = openCerts(cn);
+  auto lname = [](int i) { return std::u16string(size_t(3 + 20 * i), char16_t(u'a' + i)); };
+  auto addRow = [&](int i) {
+    rs.addNew();
+    rs.field(u"LName").setValue(lname(i));
+    rs.field(u"Date").setValue(data::DateTime{40000.5 + i});
+    rs.field(u"Licensee").setValue(std::u16string(u"County Emergency Services Agency"));
+    rs.field(u"Type").setValue(std::u16string(i % 2 ? u"T" : u"Q"));
+    rs.updateBatch(data::adAffectAll);
+  };
+  for (int i = 0; i < 3; ++i) addRow(i);
+  // Every text at its full length is more than a row can hold: the file refuses the row and
+  // the record set drops it.
+  rs.addNew();
+  for (const CertColumn& c : kCertColumns) {
+    if (c.type != data::adDate) rs.field(c.name).setValue(std::u16string(255, u'x'));
+  }
+  EXPECT_NE(errorOf([&] { rs.updateBatch(data::adAffectAll); }), 0);
+  EXPECT_EQ(rs.recordCount(), 3);
+  addRow(3);
+  ASSERT_EQ(rs.recordCount(), 4);
+
+  rs.moveFirst();
+  for (int i = 0; i < 4; ++i, rs.moveNext()) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rs.field(u"RecID").value(), data::Value(int32_t{i + 1}));
+    EXPECT_EQ(rs.field(u"LName").value(), data::Value(lname(i)));
+    EXPECT_EQ(rs.field(u"Date").value(), data::Value(data::DateTime{40000.5 + i}));
+    EXPECT_EQ(rs.field(u"Licensee").value(), data::Value(std::u16string(u"County Emergency Services Agency")));
+    EXPECT_EQ(rs.field(u"Type").value(), data::Value(std::u16string(i % 2 ? u"T" : u"Q")));
+    EXPECT_TRUE(rs.field(u"FName").value().isNull());
+  }
+  EXPECT_TRUE(rs.eof());
+}
+
+// storeRow hands the values to the engine and gives them back, stored or refused; of two
+// values for one position the later one is stored.
+TEST(WritePathTest, StoreRowGivesItsValuesBack) {
+  testsupport::TempDir dir;
+  const auto file = dir / "L-3.mdb";
+  createCertificateFile(file);
+  data::Connection cn = openFile(file);
+  jet::DatabaseWriter& writer = data::writerOf(cn);
+  const auto& def = writer.tableDef(u"Tarvo_Certs");
+  auto position = [&](std::u16string_view name) { return *def.findColumn(name); };
+  const std::u16string first(200, u'f'), second(100, u's'), email(40, u'e');
+  std::vector<std::pair<size_t, jet::Value>> values = {
+      {position(u"LName"), jet::Value(first)},
+      {position(u"Email"), jet::Value(email)},
+      {position(u"LName"), jet::Value(second)},
+  };
+  std::vector<jet::Value> scratch;
+  EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", values, scratch), 1);
+  EXPECT_EQ(values[0].second, jet::Value(first));
+  EXPECT_EQ(values[1].second, jet::Value(email));
+  EXPECT_EQ(values[2].second, jet::Value(second));
+
+  // Refused: a text longer than its column.
+  values.push_back({position(u"Course"), jet::Value(std::u16string(300, u'c'))});
+  EXPECT_NE(errorOf([&] { data::storeRow(writer, u"Tarvo_Certs", values, scratch); }), 0);
+  EXPECT_EQ(values[0].second, jet::Value(first));
+  EXPECT_EQ(values[3].second, jet::Value(std::u16string(300, u'c')));
+  EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", std::span(values).first(2), scratch), 2);
+
+  data::Recordset rs = openCerts(cn);
+  ASSERT_EQ(rs.recordCount(), 2);
+  EXPECT_EQ(rs.field(u"LName").value(), jet::Value(second));
+  rs.moveNext();
+  EXPECT_EQ(rs.field(u"LName").value(), jet::Value(first));
+  EXPECT_EQ(rs.field(u"Email").value(), jet::Value(email));
 }
 
 TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
