@@ -75,9 +75,11 @@ class DatabaseWriter {
   // Inserts one row. `values` has one entry per column in TableDef::columns order (column
   // number order). A Null for the autonumber column takes the next number; an explicit
   // value is stored and raises the counter. Returns the autonumber stored, or 0.
-  int32_t insertRow(std::u16string_view table, std::span<const Value> values);
+  // The values may also be given as pointers (RowValues), so that a caller holding them in
+  // another order need not copy them.
+  int32_t insertRow(std::u16string_view table, RowValues values);
   int32_t insertRow(std::u16string_view table, std::initializer_list<Value> values) {
-    return insertRow(table, std::span<const Value>(values.begin(), values.size()));
+    return insertRow(table, RowValues(std::span<const Value>(values.begin(), values.size())));
   }
 
   // Deletes every row (no predicate) or the rows the predicate picks; returns how many.

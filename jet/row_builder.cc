@@ -136,12 +136,20 @@ std::span<const uint8_t> RowEncoder::encode(const TableDef& t, RowValues values,
   row_.assign(2 + fixedSize, 0);
   le::put16(row_, 0, t.maxColumns);
 
+  // When the variable columns take their slots in column order (as every table made here
+  // does), their bytes go straight after the fixed area; otherwise they gather in var_ and
+  // are put in slot order at the end.
   int varSlots = 0;
+  bool inSlotOrder = true;
   for (const auto& c : t.columns) {
-    if (!c.isFixed()) varSlots = std::max(varSlots, c.varIndex + 1);
+    if (c.isFixed()) continue;
+    if (c.varIndex < varSlots) inSlotOrder = false;
+    varSlots = std::max(varSlots, c.varIndex + 1);
   }
-  // Each slot's bytes in var_, written in column order; a slot no value reaches stays empty.
+  std::vector<uint8_t>& sink = inSlotOrder ? row_ : var_;
   var_.clear();
+  // Per slot: where its bytes start in the sink and how many; a slot no value reaches stays
+  // empty.
   slots_.assign(static_cast<size_t>(varSlots), {0, 0});
   // The mask goes after the variable part; its bits are gathered here first.
   mask_.assign(maskBytes, 0);
@@ -166,42 +174,47 @@ std::span<const uint8_t> RowEncoder::encode(const TableDef& t, RowValues values,
     setBit(c);
     if (c.isFixed()) {
       if (size_t{c.fixedOffset} + c.length > fixedSize) throw Error(errc::kUnspecified, "Column outside the fixed area.");
-      putFixed(c, v, std::span<uint8_t>(row_).subspan(2 + c.fixedOffset, c.length));
+      putFixed(c, v, std::span<uint8_t>(row_.data(), 2 + fixedSize).subspan(2 + c.fixedOffset, c.length));
       continue;
     }
-    const size_t start = var_.size();
+    const size_t start = sink.size();
     if (c.isLongValue()) {
       const std::vector<uint8_t> header = store(c, longValueBytes(c, v));
-      var_.insert(var_.end(), header.begin(), header.end());
+      sink.insert(sink.end(), header.begin(), header.end());
     } else {
-      appendVariableBytes(c, v, var_);
+      appendVariableBytes(c, v, sink);
     }
-    slots_[c.varIndex] = {start, var_.size() - start};
+    slots_[c.varIndex] = {start, sink.size() - start};
   }
 
   if (varSlots > 0) {
     size_t dataSize = 0;
     for (const auto& [start, size] : slots_) dataSize += size;
-    const size_t eod = row_.size() + dataSize;
-    if (eod + 2 * size_t(varSlots) + 4 + maskBytes > kMaxRecordSize) {
-      throw tooLarge(eod + 2 * size_t(varSlots) + 4 + maskBytes);
+    const size_t eod = 2 + fixedSize + dataSize;
+    const size_t total = eod + 2 * size_t(varSlots) + 4 + maskBytes;
+    if (total > kMaxRecordSize) throw tooLarge(total);
+    if (!inSlotOrder) {
+      row_.reserve(total);
+      for (const auto& [start, size] : slots_) {
+        row_.insert(row_.end(), var_.begin() + static_cast<std::ptrdiff_t>(start),
+                    var_.begin() + static_cast<std::ptrdiff_t>(start + size));
+      }
     }
-    // Offsets fit 16 bits: the whole record is under kMaxRecordSize.
-    row_.reserve(eod + 2 * size_t(varSlots) + 4 + maskBytes);
-    for (const auto& [start, size] : slots_) {
-      row_.insert(row_.end(), var_.begin() + static_cast<std::ptrdiff_t>(start),
-                  var_.begin() + static_cast<std::ptrdiff_t>(start + size));
-    }
+    // The tail: end of data, slot offsets last slot first, slot count. Every offset is below
+    // kMaxRecordSize, so each fits 16 bits; the buffer is sized to hold them all.
     row_.resize(eod + 2 * size_t(varSlots) + 4);
-    le::put16(row_, eod, static_cast<uint16_t>(eod));
-    size_t at = eod + 2;
+    uint8_t* p = row_.data() + eod;
+    auto put = [&p](size_t v) {
+      *p++ = static_cast<uint8_t>(v);
+      *p++ = static_cast<uint8_t>(v >> 8);
+    };
+    put(eod);
     size_t offset = eod;
     for (int s = varSlots - 1; s >= 0; --s) {
       offset -= slots_[s].second;  // slot s starts where the slots after it begin, less its size
-      le::put16(row_, at, static_cast<uint16_t>(offset));
-      at += 2;
+      put(offset);
     }
-    le::put16(row_, at, static_cast<uint16_t>(varSlots));
+    put(static_cast<size_t>(varSlots));
   }
   row_.insert(row_.end(), mask_.begin(), mask_.end());
   if (row_.size() > kMaxRecordSize) throw tooLarge(row_.size());

@@ -26,21 +26,34 @@ inline constexpr size_t kMaxInlineLongValue = 64;
 // Stores long-value data that does not go inline; returns the 12-byte in-row header.
 using LongValueStore = std::function<std::vector<uint8_t>(const ColumnDef&, std::span<const uint8_t>)>;
 
-// The values of a row in column order as the encoder and the index keys read them: the
-// caller's values, one of them optionally standing in for another (the autonumber the writer
-// gives a Null), so that no row is copied to change one value.
+// The values of a row in column order as the encoder and the index keys read them, without
+// copying any: the caller's values, or pointers to values kept elsewhere (a null pointer
+// reads as Null), and one of them optionally standing in for another (the autonumber the
+// writer gives a Null).
 class RowValues {
  public:
-  RowValues(std::span<const Value> values) : values_(values) {}     // NOLINT: a view
-  RowValues(const std::vector<Value>& values) : values_(values) {}  // NOLINT: a view
-  RowValues(std::span<const Value> values, size_t replaced, const Value& with)
-      : values_(values), replaced_(replaced), with_(&with) {}
+  RowValues(std::span<const Value> values) : values_(values), size_(values.size()) {}  // NOLINT: a view
+  RowValues(const std::vector<Value>& values) : RowValues(std::span<const Value>(values)) {}  // NOLINT
+  explicit RowValues(std::span<const Value* const> pointers) : pointers_(pointers), size_(pointers.size()) {}
+  // `row` with the value at `replaced` read as `with`.
+  RowValues(const RowValues& row, size_t replaced, const Value& with) : RowValues(row) {
+    replaced_ = replaced;
+    with_ = &with;
+  }
+  RowValues(const RowValues&) = default;
 
-  size_t size() const { return values_.size(); }
-  const Value& operator[](size_t i) const { return i == replaced_ ? *with_ : values_[i]; }
+  size_t size() const { return size_; }
+  const Value& operator[](size_t i) const {
+    if (i == replaced_) return *with_;
+    if (!pointers_.empty()) return pointers_[i] ? *pointers_[i] : kNull;
+    return values_[i];
+  }
 
  private:
+  static inline const Value kNull{};
   std::span<const Value> values_;
+  std::span<const Value* const> pointers_;
+  size_t size_ = 0;
   size_t replaced_ = static_cast<size_t>(-1);
   const Value* with_ = nullptr;
 };

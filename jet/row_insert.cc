@@ -43,7 +43,7 @@ uint32_t largestRecentAutoNumber(Pager& pager, const TableDef& def, size_t colum
 
 }  // namespace
 
-int32_t DatabaseWriter::insertRow(std::u16string_view table, std::span<const Value> values) {
+int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values) {
   TableState& t = state(table);
   if (values.size() != t.def.columns.size()) {
     throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' has " + std::to_string(t.def.columns.size()) +

@@ -41,16 +41,17 @@ jet::ColumnDef textColumn(std::u16string name, uint16_t number, uint16_t varInde
   return c;
 }
 
-// Variable slots in another order than the columns, a Yes/No column, a gap in the numbers.
-jet::TableDef layout() {
+// A Yes/No column, a gap in the numbers, and the variable slots in column order (as tables
+// made here have them) or in another order (as other files may).
+jet::TableDef layout(bool slotsInColumnOrder) {
   jet::TableDef t;
   t.name = u"Mixed";
   t.columns.push_back(fixedColumn(u"Id", ColumnType::Long, 0, 0, 4));
-  t.columns.push_back(textColumn(u"Name", 1, 2, false));
+  t.columns.push_back(textColumn(u"Name", 1, slotsInColumnOrder ? 0 : 2, false));
   t.columns.push_back(fixedColumn(u"Passed", ColumnType::Boolean, 2, 0, 0));
-  t.columns.push_back(textColumn(u"Place", 3, 0, true));
+  t.columns.push_back(textColumn(u"Place", 3, slotsInColumnOrder ? 1 : 0, true));
   t.columns.push_back(fixedColumn(u"Taken", ColumnType::DateTime, 5, 4, 8));
-  t.columns.push_back(textColumn(u"Note", 6, 1, false));
+  t.columns.push_back(textColumn(u"Note", 6, slotsInColumnOrder ? 2 : 1, false));
   t.maxColumns = 7;
   t.varColumnCount = 3;
   return t;
@@ -94,7 +95,9 @@ const jet::LongValueStore kNoLongValues = [](const jet::ColumnDef&, std::span<co
 };
 
 TEST(RowEncoder, RowsAfterLargerRowsCarryNothingOfThem) {
-  const jet::TableDef t = layout();
+ for (bool inOrder : {true, false}) {
+  SCOPED_TRACE(inOrder ? "slots in column order" : "slots in another order");
+  const jet::TableDef t = layout(inOrder);
   const std::u16string wide = u"\u0416\u0443\u0440\u043d\u0430\u043b";  // not compressible
   const std::vector<std::vector<Value>> rows = {
       {int32_t{1}, std::u16string(50, u'n'), true, std::u16string(40, u'p'), jet::DateTime{40000.25},
@@ -112,10 +115,11 @@ TEST(RowEncoder, RowsAfterLargerRowsCarryNothingOfThem) {
     // A fresh encoder gives the same bytes.
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), jet::buildRow(t, rows[r], kNoLongValues));
   }
+ }
 }
 
 TEST(RowEncoder, AReplacedValueStandsInForTheCallersOwn) {
-  const jet::TableDef t = layout();
+  const jet::TableDef t = layout(false);
   const std::vector<Value> given = {Value(), std::u16string(u"Ann"), true, Value(), Value(), Value()};
   const Value number = int32_t{77};
   jet::RowEncoder encoder;
@@ -124,10 +128,18 @@ TEST(RowEncoder, AReplacedValueStandsInForTheCallersOwn) {
   copy[0] = number;
   expectReadsBack(t, bytes, copy);
   EXPECT_EQ(given[0], Value());  // the caller's values are left alone
+
+  // Values found through pointers, a null pointer reading as Null, encode as the values do.
+  const Value place = std::u16string(u"Station 4"), note = std::u16string(u"n");
+  const std::vector<const Value*> pointers = {&number, nullptr, &given[2], &place, nullptr, &note};
+  const std::vector<Value> same = {number, Value(), given[2], place, Value(), note};
+  const auto viaPointers = encoder.encode(t, jet::RowValues(std::span<const Value* const>(pointers)), kNoLongValues);
+  EXPECT_EQ(std::vector<uint8_t>(viaPointers.begin(), viaPointers.end()), jet::buildRow(t, same, kNoLongValues));
+  expectReadsBack(t, viaPointers, same);
 }
 
 TEST(RowEncoder, RefusalsLeaveTheEncoderUsable) {
-  const jet::TableDef t = layout();
+  const jet::TableDef t = layout(false);
   jet::RowEncoder encoder;
   auto number = [&](const std::vector<Value>& row) {
     try {
