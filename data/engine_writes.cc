@@ -1,7 +1,5 @@
 #include "data/engine_writes.h"
 
-#include <utility>
-
 #include "data/error.h"
 #include "data/text.h"
 #include "jet/database_create.h"
@@ -43,24 +41,13 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
 }
 
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
-                 std::span<std::pair<size_t, jet::Value>> values, std::vector<jet::Value>& row) {
-  row.assign(writer.tableDef(table).columns.size(), jet::Value());
-  // Swapped in, and back in reverse order however the insert ends: undoing the swaps
-  // restores every value even when two of them name one position (the later one is
-  // stored, as it would overwrite the earlier).
-  struct GiveBack {
-    std::span<std::pair<size_t, jet::Value>> values;
-    std::vector<jet::Value>& row;
-    ~GiveBack() {
-      for (auto it = values.rbegin(); it != values.rend(); ++it) {
-        if (it->first < row.size()) std::swap(it->second, row[it->first]);
-      }
-    }
-  } giveBack{values, row};
-  for (auto& [position, value] : values) {
-    if (position < row.size()) std::swap(value, row[position]);
+                 std::span<const std::pair<size_t, const jet::Value*>> values,
+                 std::vector<const jet::Value*>& row) {
+  row.assign(writer.tableDef(table).columns.size(), nullptr);
+  for (const auto& [position, value] : values) {
+    if (position < row.size()) row[position] = value;
   }
-  return writer.insertRow(table, row);
+  return writer.insertRow(table, jet::RowValues(std::span<const jet::Value* const>(row)));
 }
 
 }  // namespace data

@@ -29,14 +29,13 @@ struct NewColumn {
 void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password);
 void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
                  const std::vector<NewColumn>& columns);
-// `values` pairs positions in the table's current definition with the values to store;
-// columns not given are Null, and a counter column given no value is numbered by the
-// engine. Returns the counter's value, or 0 when the table has none.
-//
-// The values are moved into the engine's row and back, so the caller has them again when
-// the call returns or throws; `row` is scratch space the caller keeps between calls so that
-// storing a row allocates no list of its own.
+// `values` pairs positions in the table's current definition with the values to store
+// (of two for one position, the later); columns not given are Null, and a counter column
+// given no value is numbered by the engine. Returns the counter's value, or 0 when the
+// table has none. The values are read where they are, not copied; `row` is scratch space the
+// caller keeps between calls so that storing a row allocates nothing.
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
-                 std::span<std::pair<size_t, jet::Value>> values, std::vector<jet::Value>& row);
+                 std::span<const std::pair<size_t, const jet::Value*>> values,
+                 std::vector<const jet::Value*>& row);
 
 }  // namespace data

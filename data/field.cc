@@ -59,20 +59,22 @@ Field Fields::item(int index) const {
   return Field(rs_, index, rs_->generation);
 }
 
-Field Fields::item(std::u16string_view name) const {
-  rs_->requireOpen();
+Field Fields::item(std::u16string_view name) const { return byName(rs_, name); }
+
+Field Fields::byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_view name) {
+  rs->requireOpen();
   // A hint names the first field equal to some name once kept where this one is. Equality
   // without regard to case is an equivalence, so when the hinted field equals this name too,
   // no field before it can: the hint gives the same answer as the scan.
-  RecordsetState::NameHint& hint = rs_->nameHint(name.data());
-  if (hint.name == name.data() && hint.field < rs_->fields.size() &&
-      jet::sql::equalsIgnoringCase(rs_->fields[hint.field].name, name)) {
-    return Field(rs_, static_cast<int>(hint.field), rs_->generation);
+  RecordsetState::NameHint& hint = rs->nameHint(name.data());
+  if (hint.name == name.data() && hint.field < rs->fields.size() &&
+      jet::sql::equalsIgnoringCase(rs->fields[hint.field].name, name)) {
+    return Field(rs, static_cast<int>(hint.field), rs->generation);
   }
-  for (size_t i = 0; i < rs_->fields.size(); ++i) {
-    if (jet::sql::equalsIgnoringCase(rs_->fields[i].name, name)) {
+  for (size_t i = 0; i < rs->fields.size(); ++i) {
+    if (jet::sql::equalsIgnoringCase(rs->fields[i].name, name)) {
       hint = {name.data(), i};
-      return Field(rs_, static_cast<int>(i), rs_->generation);
+      return Field(rs, static_cast<int>(i), rs->generation);
     }
   }
   fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field named '" +

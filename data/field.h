@@ -49,6 +49,8 @@ class Fields {
  private:
   friend class Recordset;
   explicit Fields(std::shared_ptr<RecordsetState> rs) : rs_(std::move(rs)) {}
+  // item(name) of the recordset's fields without making the collection first.
+  static Field byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_view name);
   std::shared_ptr<RecordsetState> rs_;
 };
 

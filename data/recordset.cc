@@ -182,6 +182,8 @@ Fields Recordset::fields() const {
   return Fields(state_);
 }
 
+Field Recordset::field(std::u16string_view name) const { return Fields::byName(state_, name); }
+
 void Recordset::addNew() {
   RecordsetState& s = *state_;
   s.requireOpen();
@@ -193,7 +195,10 @@ void Recordset::addNew() {
     fail(errc::kNotSupported, "Rows cannot be added to the result of a join.");
   }
   std::vector<Value> row = std::move(s.spareRow);
-  row.assign(s.fields.size(), Value());
+  row.resize(s.fields.size());
+  for (Value& v : row) {
+    if (!v.isNull()) v = Value();
+  }
   s.pending.push_back(std::move(row));
   s.position = s.total() - 1;
 }
@@ -220,18 +225,17 @@ void Recordset::updateBatch(int affectRecords) {
   }
   for (; count > 0; --count) {
     std::vector<Value>& row = s.pending.front();
-    // The values travel to the engine and back by moves: a row's texts are not copied.
-    std::vector<std::pair<size_t, Value>>& values = s.storing;
+    // The engine reads the values where they are: a row's texts are not copied.
+    std::vector<std::pair<size_t, const Value*>>& values = s.storing;
     values.clear();
     for (size_t f = 0; f < s.fields.size(); ++f) {
-      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, std::move(row[f]));
+      if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, &row[f]);
     }
     s.wrote = true;
     try {
       int32_t counter = storeRow(*writer, s.baseTable, values, s.tableRow);
-      for (size_t f = 0, k = 0; f < s.fields.size(); ++f) {
-        if (!s.fields[f].autoIncrement) row[f] = std::move(values[k++].second);
-        else if (counter != 0) row[f] = Value(counter);
+      for (size_t f = 0; f < s.fields.size(); ++f) {
+        if (s.fields[f].autoIncrement && counter != 0) row[f] = Value(counter);
       }
     } catch (...) {
       // A row the file refuses is dropped rather than kept pending, so that it does not make

@@ -57,7 +57,7 @@ class Recordset {
   void moveFirst();
 
   Fields fields() const;  // errc::kObjectClosed when closed
-  Field field(std::u16string_view name) const { return fields().item(name); }
+  Field field(std::u16string_view name) const;  // fields().item(name)
 
   // Starts a new row; the row becomes current. Unwritten columns stay Null (the counter
   // column is numbered by the engine when the row is stored).

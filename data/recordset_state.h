@@ -51,11 +51,11 @@ struct RecordsetState {
   bool wrote = false;  // rows went to the writer since the open, so close() writes them out
   std::vector<std::vector<Value>> pending;
   // Buffers kept from row to row so that adding and storing a row allocates no lists: the
-  // list of the row stored last (reused by the next addNew) and the values handed to the
-  // engine.
+  // list of the row stored last (reused by the next addNew) and where the engine finds the
+  // values it stores.
   std::vector<Value> spareRow;
-  std::vector<std::pair<size_t, Value>> storing;
-  std::vector<Value> tableRow;
+  std::vector<std::pair<size_t, const Value*>> storing;
+  std::vector<const Value*> tableRow;
   size_t position = 0;
   uint64_t generation = 0;  // counts opens: a Field of an earlier open is stale
 

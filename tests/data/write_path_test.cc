@@ -226,9 +226,9 @@ TEST(WritePathTest, TheRecordsetReadsBackTheRowsItStored) {
   EXPECT_TRUE(rs.eof());
 }
 
-// storeRow hands the values to the engine and gives them back, stored or refused; of two
-// values for one position the later one is stored.
-TEST(WritePathTest, StoreRowGivesItsValuesBack) {
+// storeRow reads the values where the caller keeps them and leaves them as they were,
+// stored or refused; of two values for one position the later one is stored.
+TEST(WritePathTest, StoreRowReadsItsValuesInPlace) {
   testsupport::TempDir dir;
   const auto file = dir / "L-3.mdb";
   createCertificateFile(file);
@@ -236,31 +236,38 @@ TEST(WritePathTest, StoreRowGivesItsValuesBack) {
   jet::DatabaseWriter& writer = data::writerOf(cn);
   const auto& def = writer.tableDef(u"Tarvo_Certs");
   auto position = [&](std::u16string_view name) { return *def.findColumn(name); };
-  const std::u16string first(200, u'f'), second(100, u's'), email(40, u'e');
-  std::vector<std::pair<size_t, jet::Value>> values = {
-      {position(u"LName"), jet::Value(first)},
-      {position(u"Email"), jet::Value(email)},
-      {position(u"LName"), jet::Value(second)},
+  const jet::Value first(std::u16string(200, u'f')), second(std::u16string(100, u's')),
+      email(std::u16string(40, u'e')), tooLong(std::u16string(300, u'c'));
+  std::vector<std::pair<size_t, const jet::Value*>> values = {
+      {position(u"LName"), &first},
+      {position(u"Email"), &email},
+      {position(u"LName"), &second},
   };
-  std::vector<jet::Value> scratch;
+  std::vector<const jet::Value*> scratch;
   EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", values, scratch), 1);
-  EXPECT_EQ(values[0].second, jet::Value(first));
-  EXPECT_EQ(values[1].second, jet::Value(email));
-  EXPECT_EQ(values[2].second, jet::Value(second));
+  EXPECT_EQ(first, jet::Value(std::u16string(200, u'f')));
+  EXPECT_EQ(second, jet::Value(std::u16string(100, u's')));
 
-  // Refused: a text longer than its column.
-  values.push_back({position(u"Course"), jet::Value(std::u16string(300, u'c'))});
+  // Refused: a text longer than its column. The row after it is numbered on.
+  values.push_back({position(u"Course"), &tooLong});
   EXPECT_NE(errorOf([&] { data::storeRow(writer, u"Tarvo_Certs", values, scratch); }), 0);
-  EXPECT_EQ(values[0].second, jet::Value(first));
-  EXPECT_EQ(values[3].second, jet::Value(std::u16string(300, u'c')));
-  EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", std::span(values).first(2), scratch), 2);
+  EXPECT_EQ(tooLong, jet::Value(std::u16string(300, u'c')));
+  values[2].second = &first;
+  EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", std::span(values).first(3), scratch), 2);
+  // A position the table does not have is left out.
+  values[3].first = def.columns.size();
+  EXPECT_EQ(data::storeRow(writer, u"Tarvo_Certs", values, scratch), 3);
 
   data::Recordset rs = openCerts(cn);
-  ASSERT_EQ(rs.recordCount(), 2);
-  EXPECT_EQ(rs.field(u"LName").value(), jet::Value(second));
+  ASSERT_EQ(rs.recordCount(), 3);
+  EXPECT_EQ(rs.field(u"LName").value(), second);
+  EXPECT_EQ(rs.field(u"Email").value(), email);
+  EXPECT_TRUE(rs.field(u"Course").value().isNull());
   rs.moveNext();
-  EXPECT_EQ(rs.field(u"LName").value(), jet::Value(first));
-  EXPECT_EQ(rs.field(u"Email").value(), jet::Value(email));
+  EXPECT_EQ(rs.field(u"LName").value(), first);
+  rs.moveNext();
+  EXPECT_EQ(rs.field(u"LName").value(), first);
+  EXPECT_TRUE(rs.field(u"Course").value().isNull());
 }
 
 TEST(WritePathTest, DeleteEmptiesAndAlterAddsTheTypeColumn) {
