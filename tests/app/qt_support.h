@@ -6,10 +6,13 @@
 #include <memory>
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include "app/frm_main.h"
 
@@ -51,17 +54,30 @@ class ModalWatcher {
  private:
   void poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (busy_ || modal == nullptr || !modal->isVisible() || modal == last_) return;
+    if (busy_ || modal == nullptr || !modal->isVisible()) return;
+    if (modal == last_) {
+      // act did not close it (a dialog may refuse an accept it cannot yet check): close it
+      // after a while, so the test fails instead of hanging in the dialog's event loop.
+      if (sinceAct_.elapsed() > kStuckMs) {
+        ADD_FAILURE() << "a modal window stayed open after the test acted on it";
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject(); else modal->close();
+      }
+      return;
+    }
     busy_ = true;
     last_ = modal;
     ++seen_;
     act_(modal);
+    sinceAct_.start();
     busy_ = false;
   }
+
+  static constexpr qint64 kStuckMs = 20000;
 
   std::function<void(QWidget*)> act_;
   QTimer timer_;
   QPointer<QWidget> last_;
+  QElapsedTimer sinceAct_;
   bool busy_ = false;
   int seen_ = 0;
 };

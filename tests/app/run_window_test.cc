@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -84,8 +85,16 @@ TEST_F(RunWindowTest, ChosenFileComesBackAsItsFullPath) {
   apptest::ModalWatcher watcher([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(wanted);
-    static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides accept()
+    // Typed as a user would: selectFile() leaves the name box alone while it has the focus,
+    // and the dialog may refuse an accept while it still reads the directory, so try again
+    // until it closes.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(apptest::waitUntil([&] {
+      name->setText(wanted);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides accept()
+      return !dialog->isVisible();
+    }, 10000));
   });
   ops_->showOpenDialog();
   EXPECT_EQ(QString::fromStdU16String(ops_->dialogFileName()), QDir::toNativeSeparators(wanted));
