@@ -13,26 +13,13 @@
 #include <iostream>
 #include <string>
 
-#if defined(__unix__)
-#include <sys/resource.h>
-#endif
-
 #include "bench/cert_table.h"
+#include "bench/peak_memory.h"
 #include "jet/database.h"
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
 
 namespace {
-
-long peakRssKb() {
-#if defined(__unix__)
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-#else
-  return -1;
-#endif
-}
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -71,7 +58,7 @@ int main(int argc, char** argv) {
     auto start = std::chrono::steady_clock::now();
     fill(out, rows);
     std::printf("rows %ld  first fill %.2f s  file %.1f MiB  peak RSS %.1f MiB\n", rows, secondsSince(start),
-                std::filesystem::file_size(out) / 1048576.0, peakRssKb() / 1024.0);
+                std::filesystem::file_size(out) / 1048576.0, bench::peakRssKb() / 1024.0);
     for (int r = 1; r <= rounds; ++r) {
       start = std::chrono::steady_clock::now();
       size_t deleted = 0;
@@ -82,12 +69,12 @@ int main(int argc, char** argv) {
         w.flush();
       }
       const double deleteSecs = secondsSince(start);
-      const long deletePeak = peakRssKb();
+      const long deletePeak = bench::peakRssKb();
       start = std::chrono::steady_clock::now();
       fill(out, rows);
       std::printf("round %d  deleted %zu in %.2f s (peak RSS %.1f MiB)  refilled in %.2f s  file %.1f MiB  peak RSS %.1f MiB\n",
                   r, deleted, deleteSecs, deletePeak / 1024.0, secondsSince(start),
-                  std::filesystem::file_size(out) / 1048576.0, peakRssKb() / 1024.0);
+                  std::filesystem::file_size(out) / 1048576.0, bench::peakRssKb() / 1024.0);
     }
   } catch (const std::exception& e) {
     std::cerr << "bench-delete: " << e.what() << "\n";

@@ -13,28 +13,11 @@
 #include <iostream>
 #include <string>
 
-#if defined(__unix__)
-#include <sys/resource.h>
-#endif
-
 #include "jet/database.h"
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
 #include "bench/cert_table.h"
-
-namespace {
-
-long peakRssKb() {
-#if defined(__unix__)
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-#else
-  return -1;
-#endif
-}
-
-}  // namespace
+#include "bench/peak_memory.h"
 
 int main(int argc, char** argv) {
   long rows = 1000000;
@@ -64,7 +47,7 @@ int main(int argc, char** argv) {
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("rows %ld  mode %s  seconds %.2f  rows/s %.0f  file %.1f MiB  peak RSS %.1f MiB\n", rows,
                 batched ? "batched" : "each-row", secs, rows / secs,
-                std::filesystem::file_size(out) / 1048576.0, peakRssKb() / 1024.0);
+                std::filesystem::file_size(out) / 1048576.0, bench::peakRssKb() / 1024.0);
   } catch (const std::exception& e) {
     std::cerr << "bench-insert: " << e.what() << "\n";
     return 1;
