@@ -18,6 +18,7 @@
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
 #include "jet/unicode.h"
+#include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
@@ -80,9 +81,7 @@ TEST(DeleteCrashTest, KilledDeletesAndRefillsLeaveWholeRows) {
     {
       auto db = jet::Database::open(file, u"", true);
       jet::DatabaseWriter w(db);
-      w.createTable({u"Log", {{u"Id", jet::ColumnType::Long, 255, true},
-                              {u"Name", jet::ColumnType::Text},
-                              {u"Notes", jet::ColumnType::Memo}}});
+      w.createTable(writertest::logTableSpec());
     }
     insertRows(file, 1, kRows + 1);
     const pid_t child = fork();

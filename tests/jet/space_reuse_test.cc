@@ -13,6 +13,7 @@
 #include "jet/le_bytes.h"
 #include "jet/unicode.h"
 #include "jet/usage_map.h"
+#include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
@@ -59,7 +60,7 @@ class ReuseTest : public ::testing::Test {
     jet::createDatabase(file_);
     auto db = jet::Database::open(file_, u"", true);
     jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
-    w.createTable({u"Log", {{u"Id", ColumnType::Long, 255, true}, {u"Name", ColumnType::Text}, {u"Notes", ColumnType::Memo}}});
+    w.createTable(writertest::logTableSpec());
   }
   void insert(int32_t from, int32_t to) {
     auto db = jet::Database::open(file_, u"", true);
