@@ -115,4 +115,12 @@ std::u16string foldCase(std::u16string_view text) {
   return out;
 }
 
+std::string pathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return toUtf8(path.u16string());
+#else
+  return path.string();  // the native bytes, UTF-8 by convention, passed on unchanged
+#endif
+}
+
 }  // namespace jet

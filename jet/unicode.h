@@ -2,6 +2,7 @@
 // up object names (tables, columns, indexes).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@ namespace jet {
 std::string toUtf8(std::u16string_view text);
 // Malformed sequences become U+FFFD; never throws.
 std::u16string fromUtf8(std::string_view text);
+
+// A path as UTF-8 for messages, whole on every platform: on Windows path::string() goes
+// through the ANSI code page and loses every letter that page lacks.
+std::string pathText(const std::filesystem::path& path);
 
 // Simple one-to-one lower-casing of the Latin, Greek and Cyrillic letters in the BMP.
 char16_t foldCase(char16_t c);

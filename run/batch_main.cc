@@ -15,6 +15,7 @@
 #endif
 
 #include "run/batch_window.h"
+#include "run/program_directory.h"
 #include "run/run_window.h"
 
 namespace {
@@ -27,14 +28,6 @@ bool stderrIsTerminal() {
 #else
   return isatty(fileno(stderr)) != 0;
 #endif
-}
-
-// The directory of this program's own file, as the window uses it.
-fs::path programDirectory(const char* argv0) {
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec && !self.empty()) return self.parent_path();
-  return fs::absolute(fs::path(argv0), ec).parent_path();
 }
 
 // The output directory as the results name it: the absolute path with links, "." and ".."
@@ -81,7 +74,7 @@ int main(int argc, char** argv) {
   if (!source) return usage("no source database given");
 
   std::error_code ec;
-  fs::path directory = outDir ? *outDir : programDirectory(argv[0]);
+  fs::path directory = outDir ? *outDir : run::programDirectory();
   if (!fs::is_directory(directory, ec)) {
     return usage("the output directory " + directory.string() + " does not exist");
   }
