@@ -21,6 +21,7 @@
 #include "jet/civil_date.h"
 #include "jet/data_page_builder.h"
 #include "jet/error.h"
+#include "jet/file.h"
 #include "jet/header_page_builder.h"
 #include "jet/index_key.h"
 #include "jet/index_page_builder.h"
@@ -28,6 +29,7 @@
 #include "jet/row_builder.h"
 #include "jet/system_catalog_layout.h"
 #include "jet/table_definition_builder.h"
+#include "jet/unicode.h"
 #include "jet/usage_map_builder.h"
 
 namespace jet {
@@ -76,8 +78,14 @@ double jetNow() {
 
 void createDatabase(const std::filesystem::path& path, const CreateOptions& options) {
   std::error_code ec;
+  // An empty path names no file; going on would write the scratch file into the working
+  // directory.
+  if (path.empty() || !path.has_filename()) {
+    throw Error(errc::kUnspecified, "Cannot create the database file '" + pathText(path) +
+                                        "': no file name is given.");
+  }
   if (std::filesystem::exists(path, ec)) {
-    throw Error(errc::kUnspecified, "Database already exists: " + path.string());
+    throw Error(errc::kUnspecified, "Database already exists: " + pathText(path));
   }
   const double date = options.creationDate.value_or(jetNow());
   std::vector<PageBytes> pages(kPageCount);
@@ -165,19 +173,20 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
   tmp += ".creating";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Error(errc::kUnspecified, "Cannot create the database file " + path.string() + ".");
+    if (!out) throw Error(errc::kUnspecified, "Cannot create the database file " + pathText(path) + ".");
     for (const auto& p : pages) out.write(reinterpret_cast<const char*>(p.data()), p.size());
     out.flush();
     if (!out) {
       out.close();
       std::filesystem::remove(tmp, ec);
-      throw Error(errc::kUnspecified, "Cannot write the database file " + path.string() + ".");
+      throw Error(errc::kUnspecified, "Cannot write the database file " + pathText(path) + ".");
     }
   }
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
+  try {
+    replaceFile(tmp, path);
+  } catch (const Error&) {
     std::filesystem::remove(tmp, ec);
-    throw Error(errc::kUnspecified, "Cannot create the database file " + path.string() + ".");
+    throw Error(errc::kUnspecified, "Cannot create the database file " + pathText(path) + ".");
   }
 }
 

@@ -1,6 +1,12 @@
 // The one platform file layer of the engine: a file opened read-only or read-write, read and
-// written at byte offsets, with an advisory lock. Everything else in jet/ is portable and goes
-// through this class; errors come back as jet::Error (errc::kUnspecified).
+// written at byte offsets, with a lock that other openers of the file see. Everything else in
+// jet/ is portable and goes through this class; errors come back as jet::Error
+// (errc::kUnspecified). Two implementations, chosen at build time: file_posix.cc and
+// file_win32.cc.
+//
+// Sharing: a read-only open lets other programs read and write the file meanwhile (Access may
+// have it open); on Windows a read-write or created file denies other writers, and a file
+// another program holds exclusively fails to open with an "in use" message.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +35,11 @@ class File {
   File& operator=(const File&) = delete;
   ~File();
 
+#ifdef _WIN32
+  bool isOpen() const { return handle_ != nullptr; }
+#else
   bool isOpen() const { return fd_ >= 0; }
+#endif
   bool writable() const { return writable_; }
   const std::filesystem::path& path() const { return path_; }
 
@@ -47,16 +57,26 @@ class File {
   // Pushes written bytes to the device.
   void sync();
 
-  // Tries to take an advisory lock without waiting; false when another holder conflicts.
-  // Locks belong to this File object: two File objects on one path conflict even in one process.
+  // Tries to take the lock without waiting; false when another holder conflicts. kNone
+  // releases it. Locks belong to this File object: two File objects on one path conflict even
+  // in one process. The lock never keeps anyone from reading or writing the file's bytes.
   bool tryLock(Lock lock);
 
   void close() noexcept;
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;   // a HANDLE; nullptr when closed
+  Lock held_ = Lock::kNone;  // Win32 byte-range locks cannot be converted in place
+#else
   int fd_ = -1;
+#endif
   bool writable_ = false;
   std::filesystem::path path_;
 };
+
+// Moves `from` over `to`, replacing a file there. On Windows a target held open for a moment
+// (a virus scanner, an indexer) is retried for about a second. Throws jet::Error naming both.
+void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace jet

@@ -123,4 +123,12 @@ std::string pathText(const std::filesystem::path& path) {
 #endif
 }
 
+std::filesystem::path pathFromUtf8(std::string_view text) {
+#ifdef _WIN32
+  return std::filesystem::path(fromUtf8(text));
+#else
+  return std::filesystem::path(std::string(text));
+#endif
+}
+
 }  // namespace jet

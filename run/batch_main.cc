@@ -8,12 +8,8 @@
 #include <string>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "jet/unicode.h"
+#include "platform/program_entry.h"
 #include "run/batch_window.h"
 #include "run/program_directory.h"
 #include "run/run_window.h"
@@ -21,14 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-bool stderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(fileno(stderr)) != 0;
-#endif
-}
 
 // The output directory as the results name it: the absolute path with links, "." and ".."
 // resolved, as the program's own directory is, so "--out-dir ." reads as the directory
@@ -49,9 +37,8 @@ int usage(const std::string& problem) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runBatch(int argc, char** argv) {
+  platform::useUtf8Console();
   std::optional<fs::path> source;
   std::optional<fs::path> outDir;
   for (int i = 1; i < argc; ++i) {
@@ -59,7 +46,7 @@ int main(int argc, char** argv) {
     if (arg == "--out-dir") {
       if (i + 1 >= argc) return usage("--out-dir needs a directory");
       if (outDir) return usage("--out-dir is given twice");
-      outDir = fs::path(argv[++i]);
+      outDir = jet::pathFromUtf8(argv[++i]);
     } else if (arg == "-h" || arg == "--help") {
       std::cout << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
       return 0;
@@ -68,7 +55,7 @@ int main(int argc, char** argv) {
     } else if (source) {
       return usage("only one source database can be given");
     } else {
-      source = fs::path(arg);
+      source = jet::pathFromUtf8(arg);
     }
   }
   if (!source) return usage("no source database given");
@@ -76,14 +63,25 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::path directory = outDir ? *outDir : run::programDirectory();
   if (!fs::is_directory(directory, ec)) {
-    return usage("the output directory " + directory.string() + " does not exist");
+    return usage("the output directory " + jet::pathText(directory) + " does not exist");
   }
   directory = cleanDirectory(directory);
   // The dialog hands the run a full path.
   const fs::path sourcePath = fs::absolute(*source, ec);
 
-  run::BatchWindow window(sourcePath, directory, std::cerr, stderrIsTerminal());
+  run::BatchWindow window(sourcePath, directory, std::cerr, platform::stderrTakesControlSequences());
   run::cmdRUN_Click(window);
   window.printResults(std::cout);
   return window.messagesShown() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  platform::Utf8Arguments args(argc, argv);
+  return runBatch(args.argc(), args.argv());
 }

@@ -9,6 +9,7 @@
 #include "certfile/message_box.h"
 #include "certfile/upgrade.h"
 #include "data/ado.h"
+#include "jet/file.h"
 #include "run/cert_path.h"
 #include "run/failure_rule.h"
 #include "run/fill_cert_row.h"
@@ -140,7 +141,7 @@ class Run {
         const std::filesystem::path scratch = scratchCertPath();
         try {
           certfile::CreateAccessTable(scratch.u16string());
-          std::filesystem::rename(scratch, std::filesystem::path(s_.sCertFile));
+          jet::replaceFile(scratch, std::filesystem::path(s_.sCertFile));
         } catch (...) {
           std::error_code ec;
           std::filesystem::remove(scratch, ec);
@@ -293,7 +294,10 @@ class Run {
   RunState s_;
   int next_ = 1;
 
+  // Empty while no certificate path could be formed (no licence number read): creating
+  // and opening the empty path then fail without touching any file.
   std::filesystem::path scratchCertPath() const {
+    if (s_.sCertFile.empty()) return {};
     return std::filesystem::path(s_.sCertFile + u".creating-table");
   }
 };

@@ -11,6 +11,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/unicode.h"
+#include "platform/program_entry.h"
 #include "tools/dump_format.h"
 
 namespace {
@@ -120,9 +121,9 @@ void printRows(jet::Database& db, const std::string& table, const std::string& f
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int jetdump(int argc, char** argv) {
+  platform::useUtf8Console();
+  platform::binaryStdout();  // CSV and JSON bytes as on every other platform
   std::ios::sync_with_stdio(false);
   Options opt;
   for (int i = 1; i < argc; ++i) {
@@ -148,7 +149,7 @@ int main(int argc, char** argv) {
   if (opt.format != "csv" && opt.format != "json") return usage("--format is csv or json");
 
   try {
-    auto db = jet::Database::open(opt.file, jet::fromUtf8(opt.password));
+    auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password));
     if (opt.schema) {
       if (!opt.table.empty()) {
         const auto* e = db.findTable(jet::fromUtf8(opt.table));
@@ -176,4 +177,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  platform::Utf8Arguments args(argc, argv);
+  return jetdump(args.argc(), args.argv());
 }

@@ -14,6 +14,7 @@
 
 #include "jet/error.h"
 #include "jet/unicode.h"
+#include "platform/program_entry.h"
 #include "tools/tarvo_database.h"
 #include "tools/tarvo_expected.h"
 #include "tools/tarvo_model.h"
@@ -73,7 +74,7 @@ Arguments parse(int argc, char** argv) {
     } else if (arg == "--password") {
       a.password = jet::fromUtf8(value());
     } else if (arg == "--expected") {
-      a.expected = std::filesystem::u8path(value());
+      a.expected = jet::pathFromUtf8(value());
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -82,7 +83,7 @@ Arguments parse(int argc, char** argv) {
     } else if (haveOut) {
       throw UsageError{"more than one output file: " + std::string(arg)};
     } else {
-      a.out = std::filesystem::u8path(arg);
+      a.out = jet::pathFromUtf8(arg);
       haveOut = true;
     }
   }
@@ -98,9 +99,8 @@ Arguments parse(int argc, char** argv) {
   return a;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int makeTarvoDb(int argc, char** argv) {
+  platform::useUtf8Console();
   Arguments args;
   try {
     args = parse(argc, argv);
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
       try {
         const auto counts =
             tools::writeExpectedJson(model, jet::toUtf8(args.out.filename().u16string()), *args.expected);
-        std::printf("%s: %lld certificate rows (%lld Q, %lld T)\n", args.expected->string().c_str(),
+        std::printf("%s: %lld certificate rows (%lld Q, %lld T)\n", jet::pathText(*args.expected).c_str(),
                     static_cast<long long>(counts.qualificationRows + counts.trainingRows),
                     static_cast<long long>(counts.qualificationRows),
                     static_cast<long long>(counts.trainingRows));
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
       }
     }
     std::printf("%s: %lld people, %lld qualifications, %lld trainings (seed %llu)\n",
-                args.out.string().c_str(), static_cast<long long>(args.model.people),
+                jet::pathText(args.out).c_str(), static_cast<long long>(args.model.people),
                 static_cast<long long>(args.model.qualifications),
                 static_cast<long long>(args.model.trainings),
                 static_cast<unsigned long long>(args.model.seed));
@@ -149,4 +149,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make-tarvo-db: %s\n", e.what());
   }
   return 1;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  platform::Utf8Arguments args(argc, argv);
+  return makeTarvoDb(args.argc(), args.argv());
 }

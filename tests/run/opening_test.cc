@@ -33,7 +33,19 @@ TEST(Opening, BothQueriesEmptyShowZeroAndTheRunGoesOn) {
   RunFixture f;
   runtest::writeSourceDb(f.source(), runtest::simpleSource(0, 0));
   f.window.uploadDir = u"previous.mdb";
+  // Without a licence the certificate path is empty: creating the file and its table fail
+  // there and touch nothing in the working directory, not even a file of the scratch name.
+  const fs::path workDir = f.dir / "cwd";
+  fs::create_directories(workDir);
+  std::ofstream(workDir / ".creating-table") << "someone else's";
+  const fs::path before = fs::current_path();
+  fs::current_path(workDir);
   f.runOver(f.source());
+  fs::current_path(before);
+  std::ifstream kept(workDir / ".creating-table");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "someone else's");
+  EXPECT_EQ(std::distance(fs::directory_iterator(workDir), fs::directory_iterator()), 1);
+  EXPECT_TRUE(fs::is_empty(f.program()));
   EXPECT_EQ(f.window.results, u"0");
   EXPECT_EQ(f.window.max, 0.0f);
   // Without any row there is no licence: step 28 reports the missing current row, and

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,12 +15,13 @@
 #include <unistd.h>
 
 #include "jet/error.h"
+#include "jet/unicode.h"
 
 namespace jet {
 namespace {
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, int err) {
-  std::string text = what + " '" + path.string() + "'";
+  std::string text = what + " '" + pathText(path) + "'";
   if (err == ENOENT) {
     text += ": the file does not exist.";
   } else if (err == EACCES || err == EPERM) {
@@ -101,13 +103,13 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
 
 void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (readSomeAt(offset, out) != out.size()) {
-    throw Error(errc::kUnspecified, "Cannot read '" + path_.string() + "': the file ends early (at byte " +
+    throw Error(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
                                         std::to_string(offset) + ").");
   }
 }
 
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
@@ -120,7 +122,7 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
 }
 
 void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
 #if defined(IOV_MAX)
   constexpr size_t kMaxPieces = std::min<size_t>(IOV_MAX, 1024);
   std::vector<iovec> iov;
@@ -165,7 +167,7 @@ void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pi
 }
 
 void File::truncate(uint64_t size) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + path_.string() + "' is open read-only.");
+  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(path_, "Cannot write", errno);
 }
 
@@ -185,6 +187,14 @@ bool File::tryLock(Lock lock) {
     fail(path_, "Cannot lock", errno);
   }
   return true;
+}
+
+void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    const int err = errno;
+    throw Error(errc::kUnspecified, "Cannot move '" + pathText(from) + "' to '" + pathText(to) +
+                                        "': " + std::strerror(err) + ".");
+  }
 }
 
 }  // namespace jet
