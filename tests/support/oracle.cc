@@ -8,7 +8,14 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "jet/unicode.h"
+#else
 #include <sys/wait.h>
 #endif
 
@@ -43,6 +50,75 @@ std::string tail(const std::string& s, size_t max = 2000) {
 
 }  // namespace
 
+#if defined(_WIN32)
+namespace {
+
+// One argument as the C runtime's command-line parser splits it back out.
+std::wstring windowsQuote(const std::string& utf8) {
+  const std::u16string arg = jet::fromUtf8(utf8);
+  std::wstring q = L"\"";
+  size_t backslashes = 0;
+  for (char16_t c : arg) {
+    if (c == u'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == u'"') backslashes = backslashes * 2 + 1;  // escape them and the quote
+    q.append(backslashes, L'\\');
+    backslashes = 0;
+    q += static_cast<wchar_t>(c);
+  }
+  q.append(backslashes * 2, L'\\');  // before the closing quote
+  return q + L"\"";
+}
+
+HANDLE inheritable(const std::filesystem::path& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw OracleError("runTool: cannot open " + jet::pathText(path));
+  return h;
+}
+
+}  // namespace
+
+// No shell: the child gets its arguments quoted for its runtime's parser, the NUL device as
+// its input and two files as its output.
+ToolResult runTool(const std::vector<std::string>& argv) {
+  if (argv.empty()) throw OracleError("runTool: no command");
+  TempDir dir;
+  const auto out = dir / "stdout";
+  const auto err = dir / "stderr";
+  std::wstring line;
+  for (const auto& a : argv) line += (line.empty() ? L"" : L" ") + windowsQuote(a);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  si.hStdOutput = inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
+  si.hStdError = inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &si, &pi);
+  CloseHandle(si.hStdInput);
+  CloseHandle(si.hStdOutput);
+  CloseHandle(si.hStdError);
+  ToolResult r;
+  if (started) {
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    r.exitCode = static_cast<int>(code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  } else {
+    r.exitCode = 127;  // as a shell reports a command it cannot start
+  }
+  r.out = fileBytes(out);
+  r.err = fileBytes(err);
+  return r;
+}
+#else
 ToolResult runTool(const std::vector<std::string>& argv) {
   if (argv.empty()) throw OracleError("runTool: no command");
   TempDir dir;
@@ -52,20 +128,17 @@ ToolResult runTool(const std::vector<std::string>& argv) {
                            " 2>" + shellQuote(err.string());
   const int status = std::system(line.c_str());
   ToolResult r;
-#if defined(_WIN32)
-  r.exitCode = status;
-#else
   if (status == -1)
     r.exitCode = -1;
   else if (WIFEXITED(status))
     r.exitCode = WEXITSTATUS(status);
   else
     r.exitCode = 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-#endif
   r.out = fileBytes(out);
   r.err = fileBytes(err);
   return r;
 }
+#endif
 
 std::string runToolChecked(const std::vector<std::string>& argv) {
   ToolResult r = runTool(argv);
