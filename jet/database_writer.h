@@ -47,7 +47,7 @@ struct ColumnSpec {
   bool autoIncrement = false;      // Long only; at most one per table
   bool required = false;           // stored as the column property Required (not enforced here)
   bool compressedUnicode = false;  // Text/Memo: allow the compressed form
-  std::u16string description;      // stored as the column property Description
+  std::u16string description = {};  // stored as the column property Description
 };
 
 struct TableSpec {

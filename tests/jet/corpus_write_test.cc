@@ -147,7 +147,9 @@ TEST(CorpusWriteTest, DeletingMovedRowsGivesBackBothPlaces) {
     const jet::DataPage page(db.pager().read(p));
     if (page.owner() != def->firstPage()) continue;
     for (uint16_t s = 0; s < page.rowCount(); ++s) {
-      if (page.isDeleted(s)) EXPECT_EQ(page.row(s).size(), 0u) << "page " << p << " slot " << s;
+      if (page.isDeleted(s)) {
+        EXPECT_EQ(page.row(s).size(), 0u) << "page " << p << " slot " << s;
+      }
     }
   }
 }

@@ -116,7 +116,9 @@ TEST_F(NewDatabaseTest, SystemTablesMatchJetsOwnNewFile) {
       EXPECT_EQ(x.extraFlags, y.extraFlags);
       EXPECT_EQ(x.length, y.length);
       EXPECT_TRUE(std::equal(std::begin(x.sortInfo), std::end(x.sortInfo), std::begin(y.sortInfo)));
-      if (y.isFixed()) EXPECT_EQ(x.fixedOffset, y.fixedOffset);
+      if (y.isFixed()) {
+        EXPECT_EQ(x.fixedOffset, y.fixedOffset);
+      }
       EXPECT_EQ(x.lvOwnedMap, y.lvOwnedMap);
       EXPECT_EQ(x.lvFreeMap, y.lvFreeMap);
     }

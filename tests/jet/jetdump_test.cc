@@ -60,8 +60,12 @@ TEST(JetdumpTest, JsonRowsAndSchemaParse) {
     for (size_t c = 0; c < reader.columns.size(); ++c) {
       const Json& theirs = reader.rows[r][c];
       const Json& mine = row[reader.columns[c].name];
-      if (theirs.isString()) EXPECT_EQ(mine.asString(), theirs.asString());
-      if (theirs.isNumber()) EXPECT_EQ(mine.asNumber(), theirs.asNumber());
+      if (theirs.isString()) {
+        EXPECT_EQ(mine.asString(), theirs.asString());
+      }
+      if (theirs.isNumber()) {
+        EXPECT_EQ(mine.asNumber(), theirs.asNumber());
+      }
     }
   }
 

@@ -1,14 +1,17 @@
 // A whole run over the generated Tarvo sample, its certificate file read back by two
-// independent readers and compared with the expected certificate rows.
+// independent readers and compared with the expected certificate rows. The same for the
+// Windows batch program under Wine, when the Windows suite names it in TARVO_WINDOWS_BATCH.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
 #include "tests/run/run_fixture.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 #include "tools/tarvo_model.h"
 
@@ -100,28 +103,9 @@ void compare(const std::vector<std::pair<std::string, std::string>>& typedKeys, 
   EXPECT_EQ(missing(e.t, t), std::vector<std::string>{}) << "expected but not stored";
 }
 
-class ReadBack : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    fixture = new RunFixture;
-    fixture->runOver(fixture->copyGenerated("tarvo_sample.mdb", fixture->source("tarvo_sample.mdb")));
-  }
-  static void TearDownTestSuite() {
-    delete fixture;
-    fixture = nullptr;
-  }
-  static fs::path certFile() {
-    const std::string licence = expectedRows(Reader::MdbReader).licence;
-    return fixture->cert(std::u16string(licence.begin(), licence.end()));
-  }
-  static RunFixture* fixture;
-};
-RunFixture* ReadBack::fixture = nullptr;
 
-TEST_F(ReadBack, TheRunShowedNoMessage) { EXPECT_TRUE(fixture->window.boxes.empty()) << fixture->boxesText(); }
-
-TEST_F(ReadBack, MdbExportSeesTheExpectedRows) {
-  const auto csv = ts::mdbExport(certFile(), "Tarvo_Certs");
+void mdbExportSeesTheExpectedRows(const fs::path& certFile) {
+  const auto csv = ts::mdbExport(certFile, "Tarvo_Certs");
   std::vector<std::pair<std::string, std::string>> rows;
   for (const auto& r : csv.rows) {
     std::vector<std::optional<std::string>> cells;
@@ -134,8 +118,8 @@ TEST_F(ReadBack, MdbExportSeesTheExpectedRows) {
   for (size_t i = 0; i < 11; ++i) EXPECT_EQ(csv.header[i + 1], kColumns[i]);
 }
 
-TEST_F(ReadBack, MdbReaderSeesTheExpectedRowsAndSchema) {
-  const auto dump = ts::mdbReaderDump(certFile());
+void mdbReaderSeesTheExpectedRowsAndSchema(const fs::path& certFile) {
+  const auto dump = ts::mdbReaderDump(certFile);
   ASSERT_EQ(dump.tables.size(), 1u);
   const auto& table = dump.table("Tarvo_Certs");
   ASSERT_TRUE(table.error.empty()) << table.error;
@@ -162,6 +146,66 @@ TEST_F(ReadBack, MdbReaderSeesTheExpectedRowsAndSchema) {
     EXPECT_EQ(table.columns[i + 1].name, kColumns[i]);
     EXPECT_EQ(table.columns[i + 1].type, isDate(kColumns[i]) ? "datetime" : "text") << kColumns[i];
   }
+}
+
+class ReadBack : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    fixture = new RunFixture;
+    fixture->runOver(fixture->copyGenerated("tarvo_sample.mdb", fixture->source("tarvo_sample.mdb")));
+  }
+  static void TearDownTestSuite() {
+    delete fixture;
+    fixture = nullptr;
+  }
+  static fs::path certFile() {
+    const std::string licence = expectedRows(Reader::MdbReader).licence;
+    return fixture->cert(std::u16string(licence.begin(), licence.end()));
+  }
+  static RunFixture* fixture;
+};
+RunFixture* ReadBack::fixture = nullptr;
+
+TEST_F(ReadBack, TheRunShowedNoMessage) { EXPECT_TRUE(fixture->window.boxes.empty()) << fixture->boxesText(); }
+TEST_F(ReadBack, MdbExportSeesTheExpectedRows) { mdbExportSeesTheExpectedRows(certFile()); }
+TEST_F(ReadBack, MdbReaderSeesTheExpectedRowsAndSchema) { mdbReaderSeesTheExpectedRowsAndSchema(certFile()); }
+
+// The Windows batch program run by Wine, with the source and the output folder named with
+// letters outside ASCII, as on a Windows desktop such as C:\Users\Zoë\Desktop.
+std::string windowsPath(const fs::path& path) {
+  std::string p = "Z:" + path.string();
+  std::replace(p.begin(), p.end(), '/', '\\');
+  return p;
+}
+
+ts::ToolResult runWindowsBatch(const fs::path& source, const fs::path& outDir) {
+  return ts::runTool({"wine", std::getenv("TARVO_WINDOWS_BATCH"), windowsPath(source), "--out-dir",
+                      windowsPath(outDir)});
+}
+
+TEST(WindowsBatch, AFolderNamedInAnyLanguageGetsTheExpectedRowsAndAWrongPasswordFails) {
+  if (std::getenv("TARVO_WINDOWS_BATCH") == nullptr) GTEST_SKIP() << "run by the Windows suite";
+  RunFixture f;
+  const fs::path folder = f.dir / "Zoë Tarvo";
+  const fs::path out = folder / "Sertifikaatit ÄÖ";
+  fs::create_directories(out);
+  const fs::path source = f.copyGenerated("tarvo_sample.mdb", folder / "tarvo_sample.mdb");
+  const auto sourceBytes = ts::fileBytes(source);
+  const auto r = runWindowsBatch(source, out);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("File Located in: " + windowsPath(out) + "\r\n"), std::string::npos) << r.out;
+  const std::string licence = expectedRows(Reader::MdbReader).licence;
+  const fs::path cert = out / (licence + ".mdb");
+  ASSERT_TRUE(fs::exists(cert)) << r.out;
+  mdbExportSeesTheExpectedRows(cert);
+  mdbReaderSeesTheExpectedRowsAndSchema(cert);
+  EXPECT_EQ(ts::fileBytes(source), sourceBytes);
+
+  const fs::path locked = folder / "tarvo_other.mdb";
+  runtest::writeSourceDb(locked, runtest::simpleSource(1, 1), u"another password");
+  const auto wrong = runWindowsBatch(locked, out);
+  EXPECT_EQ(wrong.exitCode, 1);
+  EXPECT_EQ(wrong.err.rfind("Error in cmdRUN: ", 0), 0u) << wrong.err;
 }
 
 }  // namespace
