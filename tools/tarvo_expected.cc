@@ -106,7 +106,7 @@ class SortedRows {
       if (std::getline(in[h.source], h.key)) heads.push(std::move(h));
     }
     for (size_t i = 0; i < in.size(); ++i)
-      if (in[i].bad()) throw std::runtime_error("cannot read back " + spills_[i].string());
+      if (in[i].bad()) throw std::runtime_error("cannot read back " + jet::pathText(spills_[i]));
   }
 
  private:
@@ -119,7 +119,7 @@ class SortedRows {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const auto& k : run_) out << k << '\n';  // a JSON row has no raw newline
     out.close();
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out) throw std::runtime_error("cannot write " + jet::pathText(path));
     run_.clear();
     run_.shrink_to_fit();
     bytes_ = 0;
@@ -181,7 +181,7 @@ CertCounts writeExpectedJson(const TarvoModel& model, const std::string& sourceN
     });
 
     std::ofstream f(partial, std::ios::binary | std::ios::trunc);
-    if (!f) throw std::runtime_error("cannot create " + partial.string());
+    if (!f) throw std::runtime_error("cannot create " + jet::pathText(partial));
     const auto& o = model.options();
     f << "{\n  \"source\": " << jsonString(sourceName)
       << ",\n  \"seed\": " << o.seed << ",\n  \"counts\": {\n    \"roster\": " << o.people
@@ -202,7 +202,7 @@ CertCounts writeExpectedJson(const TarvoModel& model, const std::string& sourceN
     });
     f << (first ? "]\n}\n" : "\n  ]\n}\n");
     f.close();
-    if (!f) throw std::runtime_error("cannot write " + partial.string());
+    if (!f) throw std::runtime_error("cannot write " + jet::pathText(partial));
   } catch (...) {
     std::error_code ec;
     std::filesystem::remove(partial, ec);
@@ -212,7 +212,7 @@ CertCounts writeExpectedJson(const TarvoModel& model, const std::string& sourceN
   std::filesystem::rename(partial, out, ec);
   if (ec) {
     std::filesystem::remove(partial, ec);
-    throw std::runtime_error("cannot write " + out.string() + ": " + ec.message());
+    throw std::runtime_error("cannot write " + jet::pathText(out) + ": " + ec.message());
   }
   return counts;
 }
