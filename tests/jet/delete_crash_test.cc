@@ -118,7 +118,9 @@ TEST(DeleteCrashTest, KilledDeletesAndRefillsLeaveWholeRows) {
       jet::DatabaseWriter w(db);
       EXPECT_EQ(w.deleteRows(u"Log"), rows.size());
       const int32_t id = w.insertRow(u"Log", {Value(), Value(std::u16string(u"after")), Value()});
-      if (!ids.empty()) EXPECT_GT(id, *ids.rbegin());
+      if (!ids.empty()) {
+        EXPECT_GT(id, *ids.rbegin());
+      }
     }
     EXPECT_EQ(ts::mdbExport(file, "Log").rows.size(), 1u);
   }
