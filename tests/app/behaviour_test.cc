@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/progress_bar.h"
+#include "app/qt/progress_bar.h"
 #include "run/run_window.h"
 #include "tests/app/qt_support.h"
 

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/banner.h"
-#include "app/group_box.h"
+#include "app/qt/banner.h"
+#include "app/qt/group_box.h"
 #include "app/website.h"
 #include "tests/app/qt_support.h"
 

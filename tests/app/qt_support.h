@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
+#include "app/qt/frm_main.h"
 
 namespace apptest {
 

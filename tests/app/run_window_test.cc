@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_dialog.h"
-#include "app/progress_bar.h"
-#include "app/qt_run_window.h"
+#include "app/qt/file_dialog.h"
+#include "app/qt/progress_bar.h"
+#include "app/qt/qt_run_window.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/paths.h"
 

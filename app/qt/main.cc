@@ -1,7 +1,7 @@
 // The window program: frmMain and its event loop; START runs the extraction run.
 #include <QApplication>
 
-#include "app/frm_main.h"
+#include "app/qt/frm_main.h"
 #include "run/run_window.h"
 
 int main(int argc, char** argv) {

@@ -1,12 +1,12 @@
-#include "app/qt_run_window.h"
+#include "app/qt/qt_run_window.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 
-#include "app/frm_main.h"
-#include "app/progress_bar.h"
+#include "app/qt/frm_main.h"
+#include "app/qt/progress_bar.h"
 
 namespace app {
 namespace {

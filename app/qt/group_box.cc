@@ -1,4 +1,4 @@
-#include "app/group_box.h"
+#include "app/qt/group_box.h"
 
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>

@@ -1,4 +1,4 @@
-#include "app/banner.h"
+#include "app/qt/banner.h"
 
 #include <cmath>
 

@@ -5,22 +5,11 @@
 
 #include <QFont>
 
+#include "app/layout.h"
+
 namespace app {
 
-enum class FontFace {
-  kMsSansSerif,  // buttons and group box captions
-  kArial,        // text boxes, result labels, instruction lines
-  kArialNarrow,  // banner title and maker's notice
-};
-
-struct FontStyle {
-  FontFace face;
-  double points;
-  bool italic = false;
-  bool underline = false;
-};
-
 // Every font of the window is bold.
-QFont windowFont(const FontStyle& style);
+QFont windowFont(const layout::FontStyle& style);
 
 }  // namespace app

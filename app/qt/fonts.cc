@@ -1,13 +1,14 @@
-#include "app/fonts.h"
+#include "app/qt/fonts.h"
 
 #include <QStringList>
 
-#include "app/twips.h"
+#include "app/qt/twips.h"
 
 namespace app {
 namespace {
 
-QStringList families(FontFace face) {
+QStringList families(layout::FontFace face) {
+  using layout::FontFace;
   switch (face) {
     case FontFace::kMsSansSerif:
       // Microsoft's sans faces share Arial's widths closely enough for these captions.
@@ -23,7 +24,7 @@ QStringList families(FontFace face) {
 
 }  // namespace
 
-QFont windowFont(const FontStyle& style) {
+QFont windowFont(const layout::FontStyle& style) {
   QFont font;
   font.setFamilies(families(style.face));
   font.setStyleHint(QFont::SansSerif);

@@ -1,13 +1,14 @@
-// frmMain, the program's one window: the banner, the instructions, the results group, the
-// progress bar and the START and EXIT buttons, each at its stored place and size. The
-// layout is fixed, so the window has a fixed size and no layout managers.
+// frmMain on Qt, the program's one window on Linux: the controls of the stored layout
+// (app/layout.h), each at its place and size. The layout is fixed, so the window has a
+// fixed size and no layout managers.
 #pragma once
 
 #include <functional>
 
 #include <QWidget>
 
-#include "app/file_dialog.h"
+#include "app/layout.h"
+#include "app/qt/file_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,8 +21,6 @@ class RunWindow;
 namespace app {
 
 class ProgressBar;
-
-inline constexpr char kWindowCaption[] = "Tarvo Certificate Data Extractor v3.1.0";
 
 class FrmMain : public QWidget {
   Q_OBJECT
@@ -45,6 +44,7 @@ class FrmMain : public QWidget {
 
  private:
   void createControls();
+  QWidget* createControl(const layout::Control& c, QWidget* parent);
   void setTabOrder();
   void Form_Load();
   void cmdRUN_Click();

@@ -1,17 +1,11 @@
-// ProgressBar1: Min, Max and Value are single-precision numbers, as the run reads and writes
-// them; the Qt bar underneath only ever shows the fraction (Value - Min) / (Max - Min).
+// ProgressBar1's Min, Max and Value: single-precision numbers, as the run reads and writes
+// them. Both front ends keep them here and only show the fraction on their own bar.
 #pragma once
-
-#include <QProgressBar>
 
 namespace app {
 
-class ProgressBar : public QProgressBar {
-  Q_OBJECT
-
+class ProgressRange {
  public:
-  explicit ProgressBar(QWidget* parent = nullptr);
-
   float min() const { return min_; }
   float max() const { return max_; }
   float value() const { return value_; }
@@ -24,9 +18,10 @@ class ProgressBar : public QProgressBar {
   void setMax(float max);
   void setValue(float value);
 
- private:
-  void showFraction();
+  // (Value - Min) / (Max - Min), within [0, 1]; 0 while Max == Min.
+  double fraction() const;
 
+ private:
   float min_ = 0;
   float max_ = 100;
   float value_ = 0;
