@@ -55,11 +55,11 @@ WindowKind windowFor(const layout::Control& c) {
     case layout::Kind::kProgressBar:
       return {PROGRESS_CLASSW, kChild, 0};
     case layout::Kind::kLabel:
-      // A transparent label is painted after the siblings beneath it, so what stands
-      // behind it is there before its letters are drawn over it. Labels wrap at word
+      // A label draws only its letters (its background, where it has one, is painted by
+      // the window: paintBackdrop), after the siblings beneath it. Labels wrap at word
       // boundaries and show what fits their height.
       return {L"STATIC", kChild | SS_NOPREFIX | alignment(c.align),
-              (c.opaque ? 0u : static_cast<DWORD>(WS_EX_TRANSPARENT)) |
+              static_cast<DWORD>(WS_EX_TRANSPARENT) |
                   (c.sunkenBorder ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0u)};
     case layout::Kind::kPicture:
     case layout::Kind::kRectangle:
@@ -182,10 +182,11 @@ void FrmMain::Form_Load() {
   progressBar1_.setValue(progressBar1_.min());
 }
 
-// The band and the picture, from the back to the front, in client coordinates.
+// What stands behind the labels, from the back to the front, in client coordinates: the
+// band, the picture and the background of each opaque label. Every label control then
+// draws only its letters, so the stacking holds whichever window the system paints first.
 void FrmMain::paintBackdrop(HDC dc) {
   for (const layout::Control* c : layout::backToFront()) {
-    if (c->container != layout::kWindowName) continue;
     const RECT box = pixelRect(layout::clientRect(*c), dpi());
     if (c->kind == layout::Kind::kRectangle) {
       HBRUSH brush = CreateSolidBrush(colourRef(c->colour));
@@ -193,6 +194,8 @@ void FrmMain::paintBackdrop(HDC dc) {
       DeleteObject(brush);
     } else if (c->kind == layout::Kind::kPicture) {
       banner_.draw(dc, box);
+    } else if (c->kind == layout::Kind::kLabel && c->opaque) {
+      FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
     }
   }
 }
@@ -201,10 +204,6 @@ LRESULT FrmMain::labelColours(HDC dc, HWND label) {
   for (const auto& [spec, hwnd] : controls_) {
     if (hwnd != label || spec->kind != layout::Kind::kLabel) continue;
     SetTextColor(dc, colourRef(spec->colour));
-    if (spec->opaque) {
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
