@@ -242,7 +242,12 @@ void FrmMain::endProgram() {
 }
 
 bool FrmMain::handleKeyboard(MSG& message) {
-  return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
+  if (hwnd_ == nullptr || (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd))) return false;
+  // No button is the default: Enter presses none, not even the focused one, which the
+  // keyboard interface would otherwise treat as the default.
+  const bool enter = (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) ||
+                     (message.message == WM_CHAR && message.wParam == L'\r');
+  return enter || IsDialogMessageW(hwnd_, &message);
 }
 
 LRESULT CALLBACK FrmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

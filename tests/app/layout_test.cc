@@ -1,5 +1,8 @@
 // frmMain as laid out: every control in its container at its stored place (twips / 15),
 // with its text, font, colour and alignment; the stacking of the banner and the bottom panel.
+#include <cstdlib>
+
+#include <QFile>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -270,6 +273,36 @@ TEST(BannerPicture, IsADark796By570PictureWithALogo) {
   const double mean = static_cast<double>(sum) / (796.0 * 570.0);
   EXPECT_LT(mean, 70);     // dark, so the white title reads over it
   EXPECT_GT(bright, 10000);  // but it carries a visible logo
+}
+
+// The Win32 front end shows the banner from a stored bitmap written by tarvo-write-banner:
+// it must be the picture drawn here, in the stored form (24 bits, uncompressed, 96 dpi).
+TEST(BannerPicture, StoredBitmapForWindowsIsThePictureDrawnHere) {
+  apptest::application();
+  const QString path = QStringLiteral(TARVO_SOURCE_DIR "/app/win32/banner.bmp");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.size(), 1361214);
+  const QByteArray header = file.read(54);
+  ASSERT_EQ(header.size(), 54);
+  auto u16 = [&](int at) { return static_cast<quint8>(header[at]) | static_cast<quint8>(header[at + 1]) << 8; };
+  auto u32 = [&](int at) { return static_cast<quint32>(u16(at) | u16(at + 2) << 16); };
+  EXPECT_EQ(u16(28), 24);   // bits per pixel
+  EXPECT_EQ(u32(30), 0u);   // BI_RGB
+  EXPECT_EQ(u32(38), 3780u);
+  const QImage stored(path);
+  const QImage drawn = app::bannerPicture();
+  ASSERT_EQ(stored.size(), drawn.size());
+  long long difference = 0;
+  for (int y = 0; y < drawn.height(); ++y)
+    for (int x = 0; x < drawn.width(); ++x) {
+      const QRgb a = stored.pixel(x, y), b = drawn.pixel(x, y);
+      difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                    std::abs(qBlue(a) - qBlue(b));
+    }
+  // Font rasterizers may differ by a shade at letter edges; a different picture differs
+  // by far more.
+  EXPECT_LT(static_cast<double>(difference) / (796.0 * 570.0 * 3.0), 1.0);
 }
 
 }  // namespace
