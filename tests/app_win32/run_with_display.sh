@@ -6,7 +6,10 @@
 set -u
 export WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # Made without a display, the prefix's first desktop has none: end it, so that the
+  # program's own start brings one up on the virtual display.
   wineboot -i >/dev/null 2>&1 </dev/null
+  wineserver -k >/dev/null 2>&1 </dev/null || true
 fi
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" wine "$@" </dev/null
 status=$?
