@@ -1,6 +1,6 @@
 // Writes the banner picture as drawn on Linux to a Windows bitmap file, the one the Win32
 // front end embeds: 24 bits per pixel, uncompressed, 3780 pixels per metre (96 dpi).
-//   tarvo-write-banner OUT.bmp
+//   tarvo-write-banner OUT.bmp      (QT_QPA_PLATFORM=offscreen where there is no display)
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
