@@ -74,7 +74,7 @@ ColumnDecl columnDeclFor(const ColumnSpec& c) {
 
 void DatabaseWriter::createTable(const TableSpec& wanted) {
   checkSpec(wanted);
-  if (db_.findTable(wanted.name) || tables_.count(foldCase(wanted.name))) {
+  if (db_.findTable(wanted.name) || db_.findLink(wanted.name) || tables_.count(foldCase(wanted.name))) {
     throw invalid("Table '" + toUtf8(wanted.name) + "' already exists.");
   }
   // Read what the new rows need before anything changes.
