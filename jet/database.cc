@@ -103,6 +103,8 @@ const CatalogEntry* Database::findLink(std::u16string_view name) const {
 
 const std::u16string& Database::password() const { return impl_->password; }
 
+size_t Database::openBackEnds() const { return impl_->links ? impl_->links->openCount() : 0; }
+
 TableRef Database::table(std::u16string_view name) {
   if (findTable(name) || !findLink(name)) return TableRef{this, tableDef(name), nullptr};
   if (!impl_->links) impl_->links = std::make_unique<LinkedTables>();

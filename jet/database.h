@@ -71,6 +71,8 @@ class Database {
   // A table by name, local or linked; a link is followed to the file that holds the rows.
   // Throws errc::kTableNotFound, and the errors of LinkedTables::resolve().
   TableRef table(std::u16string_view name);
+  // Back ends opened so far for following links.
+  size_t openBackEnds() const;
   // The password the file was opened with (a back end without one of its own takes it).
   const std::u16string& password() const;
 

@@ -57,12 +57,14 @@ struct TableSpec {
 
 // A link to a table of another Jet file: its name here, the other file's path as it is to
 // be stored (absolute, relative to this file's folder, or a Windows path), the table's name
-// there, and connection details (";PWD=..." for a back end with a password), if any.
+// there, and connection details (";PWD=..." for a back end with a password), if any. An
+// ODBC link (type 4) names its source in `connect` ("ODBC;DSN=...") and needs no path.
 struct LinkSpec {
   std::u16string name;
   std::u16string database;
   std::u16string foreignName;
   std::u16string connect;
+  bool odbc = false;
 };
 
 // Returns true for rows to delete; values are in TableDef::columns order.

@@ -26,12 +26,14 @@ int32_t nextSyntheticId(const std::vector<CatalogEntry>& catalog) {
 void DatabaseWriter::createLink(const LinkSpec& link) {
   checkTableName(link.name);
   checkNameFree(link.name);
-  if (link.database.empty()) throw Error(errc::kUnspecified, "A link needs the path of its database.");
+  if (link.database.empty() && !link.odbc) throw Error(errc::kUnspecified, "A link needs the path of its database.");
   const std::u16string& foreign = link.foreignName.empty() ? link.name : link.foreignName;
   checkTableName(foreign);
-  std::vector<CatalogValue> values = {{u"Database", link.database}, {u"ForeignName", foreign}};
+  std::vector<CatalogValue> values = {{u"ForeignName", foreign}};
+  if (!link.database.empty()) values.push_back({u"Database", link.database});
   if (!link.connect.empty()) values.push_back({u"Connect", link.connect});
-  addToCatalog(nextSyntheticId(db_.catalog()), link.name, object_type::kLinkedTable, values);
+  addToCatalog(nextSyntheticId(db_.catalog()), link.name,
+               link.odbc ? object_type::kLinkedOdbcTable : object_type::kLinkedTable, values);
   pages_.flush(durability_ == Durability::kEachRow);
   refreshReader();
 }

@@ -45,10 +45,13 @@ Database openBackEnd(const std::filesystem::path& path, const CatalogEntry& link
     } catch (const Error& e) {
       if (e.number() == errc::kInvalidPassword) {
         if (i + 1 < passwords.size()) continue;
+        const bool ownPassword = passwords.size() > 1 || passwords.front() != front.password();
         throw Error(errc::kInvalidPassword,
                     "Not a valid password. The database " + namedPath(path) + ", which the linked table " +
-                        named(asked) + " reads, accepts neither the password of the link nor that of " +
-                        namedPath(front.path()) + ".");
+                        named(asked) + " reads, " +
+                        (ownPassword ? "accepts neither the link's password nor the one "
+                                     : "does not accept the password (the link gives none) that ") +
+                        namedPath(front.path()) + " was opened with.");
       }
       throw Error(e.number(), linkedTo(asked, foreignNameOf(link), link.database) + ", found at " + namedPath(path) +
                                   ", which cannot be read: " + e.description());

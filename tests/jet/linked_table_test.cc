@@ -1,0 +1,196 @@
+// Linked tables followed to their back ends: where the back end is looked for, queries
+// through links (shared back ends, chains, passwords), the clear failures of broken links
+// with both files left as they were, writes refused, and the back end's lock released.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "jet/database.h"
+#include "jet/database_create.h"
+#include "jet/database_writer.h"
+#include "jet/error.h"
+#include "jet/link_location.h"
+#include "jet/sql/executor.h"
+#include "jet/unicode.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/paths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::fileBytes;
+
+// A back end with the table People (Id, Name): rows 1 Ann, 2 Bo.
+void makeBackEnd(const fs::path& file, const std::u16string& password = u"") {
+  jet::createDatabase(file, {password});
+  auto db = jet::Database::open(file, password, true);
+  jet::DatabaseWriter w(db);
+  w.createTable({u"People", {{u"Id", jet::ColumnType::Long}, {u"Name", jet::ColumnType::Text}}});
+  w.insertRow(u"People", {jet::Value(int32_t{1}), jet::Value(std::u16string(u"Ann"))});
+  w.insertRow(u"People", {jet::Value(int32_t{2}), jet::Value(std::u16string(u"Bo"))});
+}
+
+// A file of links only; it is created when it does not exist yet.
+void addLinks(const fs::path& file, const std::vector<jet::LinkSpec>& links, const std::u16string& password = u"") {
+  if (!fs::exists(file)) jet::createDatabase(file, {password});
+  auto db = jet::Database::open(file, password, true);
+  jet::DatabaseWriter w(db);
+  for (const auto& l : links) w.createLink(l);
+}
+
+jet::LinkSpec link(const char16_t* name, const fs::path& database, const char16_t* foreign = u"People") {
+  return {name, database.u16string(), foreign, u""};
+}
+
+size_t rowCount(jet::Database& db, const std::u16string& sql) { return jet::sql::query(db, sql)->rowCount(); }
+
+}  // namespace
+
+TEST(LinkLocationTest, FindsTheBackEndWhereAUserWouldLook) {
+  EXPECT_TRUE(jet::isWindowsAbsolute(u"C:\\Tarvo\\be.mdb"));
+  EXPECT_TRUE(jet::isWindowsAbsolute(u"\\\\server\\share\\be.mdb"));
+  EXPECT_FALSE(jet::isWindowsAbsolute(u"data\\be.mdb"));
+  EXPECT_FALSE(jet::isWindowsAbsolute(u"/srv/be.mdb"));
+  EXPECT_EQ(jet::storedFileName(u"\\\\server\\share\\Tarvo_BE.mdb"), u"Tarvo_BE.mdb");
+  EXPECT_EQ(jet::storedFileName(u"C:be.mdb"), u"be.mdb");
+  EXPECT_EQ(jet::storedFileName(u"C:\\Tarvo\\"), u"");
+
+  testsupport::TempDir dir;
+  fs::create_directories(dir / "data");
+  std::ofstream(dir / "data" / "be.mdb") << "x";
+  std::ofstream(dir / "Tarvo_BE.mdb") << "x";
+  const fs::path folder = dir.path();
+
+  auto stored = jet::locateBackEnd((folder / "data" / "be.mdb").u16string(), folder);
+  EXPECT_EQ(stored.found, folder / "data" / "be.mdb");
+  EXPECT_EQ(jet::locateBackEnd(u"data\\be.mdb", folder).found, folder / "data" / "be.mdb");
+  EXPECT_EQ(jet::locateBackEnd(u"./data/be.mdb", folder).found, folder / "data" / "be.mdb");
+  // A path from another PC: the file of that name, in any case, beside the linking file.
+  EXPECT_EQ(jet::locateBackEnd(u"\\\\server\\share\\TARVO_be.MDB", folder).found, folder / "Tarvo_BE.mdb");
+  EXPECT_EQ(jet::locateBackEnd((folder / "gone" / "tarvo_be.mdb").u16string(), folder).found,
+            folder / "Tarvo_BE.mdb");
+
+  auto missing = jet::locateBackEnd(u"C:\\Tarvo\\absent.mdb", folder);
+  EXPECT_TRUE(missing.found.empty());
+  ASSERT_EQ(missing.tried.size(), 2u);
+  EXPECT_EQ(missing.tried[1], folder / "absent.mdb");
+  EXPECT_TRUE(jet::locateBackEnd(u"C:\\Tarvo\\", folder).found.empty());
+}
+
+TEST(LinkedTableTest, QueriesReadLinkedRowsAndShareOneBackEnd) {
+  testsupport::TempDir dir;
+  const fs::path be = dir / "be.mdb", mid = dir / "mid.mdb", fe = dir / "fe.mdb";
+  makeBackEnd(be, u"be-secret");
+  // Two links into one back end (one under another name), one through a file that links on,
+  // and one back into the front end itself.
+  addLinks(mid, {{u"People", be.u16string(), u"People", u"MS Access;PWD=be-secret"}}, u"fe-secret");
+  addLinks(fe,
+           {{u"People", u"be.mdb", u"People", u";PWD=be-secret"},
+            {u"Staff", be.u16string(), u"People", u"MS Access;PWD=be-secret"},
+            {u"Chained", u"mid.mdb", u"People", u""}},
+           u"fe-secret");
+  {
+    auto db = jet::Database::open(fe, u"fe-secret", true);
+    jet::DatabaseWriter(db).createTable({u"Local", {{u"Id", jet::ColumnType::Long}}});
+  }
+  addLinks(fe, {link(u"Again", fe, u"Local")}, u"fe-secret");
+
+  auto db = jet::Database::open(fe, u"fe-secret");
+  auto all = jet::sql::query(db, u"SELECT * FROM People");
+  ASSERT_EQ(all->rowCount(), 2u);
+  ASSERT_EQ(all->columnCount(), 2u);
+  EXPECT_EQ(all->column(1).name, u"Name");
+  EXPECT_EQ(all->value(1, 1).get<std::u16string>(), u"Bo");
+  EXPECT_EQ(all->baseTableLink(), u"People");
+  EXPECT_EQ(rowCount(db, u"SELECT Staff.Name FROM Staff INNER JOIN People ON Staff.Id = People.Id WHERE People.Id = 2"), 1u);
+  EXPECT_EQ(db.openBackEnds(), 1u);
+  // The middle file has no password of its own for the back end: the link's is used there,
+  // and the middle file itself opens with the front end's.
+  EXPECT_EQ(rowCount(db, u"SELECT Name FROM Chained"), 2u);
+  EXPECT_EQ(db.openBackEnds(), 2u);
+  EXPECT_EQ(rowCount(db, u"SELECT * FROM Again"), 0u);
+  EXPECT_EQ(db.openBackEnds(), 2u);
+}
+
+TEST(LinkedTableTest, BrokenLinksFailClearlyAndChangeNothing) {
+  testsupport::TempDir dir;
+  const fs::path be = dir / "be.mdb", fe = dir / "fe.mdb", other = dir / "other.mdb";
+  makeBackEnd(be, u"be-secret");
+  std::ofstream(dir / "notes.mdb") << "not a database at all, but long enough to be read as one or not";
+  addLinks(other, {link(u"Loop", fe, u"Loop")});
+  addLinks(fe, {
+                   link(u"Missing", dir / "gone" / "absent.mdb"),
+                   link(u"Notes", dir / "notes.mdb"),
+                   {u"WrongPwd", be.u16string(), u"People", u"MS Access;PWD=nope"},
+                   {u"NoTable", be.u16string(), u"Nobody", u";PWD=be-secret"},
+                   link(u"Loop", other, u"Loop"),
+                   {u"Remote", u"", u"dbo.People", u"ODBC;DSN=Staff;UID=sa;PWD=x", true},
+               });
+  const std::string feBytes = fileBytes(fe), beBytes = fileBytes(be), otherBytes = fileBytes(other);
+
+  struct Case {
+    const char16_t* table;
+    int32_t number;
+    std::vector<std::string> said;  // pieces the message must hold
+  } cases[] = {
+      {u"Missing", jet::errc::kUnspecified, {"'Missing'", "not found", "absent.mdb' and '", (dir / "absent.mdb").string()}},
+      {u"Notes", jet::errc::kUnspecified, {"'Notes'", "notes.mdb", "cannot be read"}},
+      {u"WrongPwd", jet::errc::kInvalidPassword, {"Not a valid password.", "'WrongPwd'", be.string()}},
+      {u"NoTable", jet::errc::kTableNotFound, {"'NoTable'", "'Nobody'", be.string(), "no table"}},
+      {u"Loop", jet::errc::kUnspecified, {"'Loop'", "circle"}},
+      {u"Remote", jet::errc::kUnspecified, {"'Remote'", "ODBC", "'Staff'"}},
+  };
+  {
+    auto db = jet::Database::open(fe);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(jet::toUtf8(c.table));
+      try {
+        jet::sql::query(db, u"SELECT * FROM " + std::u16string(c.table));
+        ADD_FAILURE() << "no error";
+      } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), c.number) << e.description();
+        for (const auto& piece : c.said) EXPECT_NE(std::string(e.description()).find(piece), std::string::npos) << e.description();
+        EXPECT_EQ(std::string(e.description()).find("PWD"), std::string::npos) << "a password shown";
+      }
+    }
+  }
+  EXPECT_EQ(fileBytes(fe), feBytes);
+  EXPECT_EQ(fileBytes(be), beBytes);
+  EXPECT_EQ(fileBytes(other), otherBytes);
+}
+
+TEST(LinkedTableTest, WritesThroughALinkAreRefusedAndTheBackEndIsFreedOnClose) {
+  testsupport::TempDir dir;
+  const fs::path be = dir / "be.mdb", fe = dir / "fe.mdb";
+  makeBackEnd(be);
+  addLinks(fe, {link(u"Staff", be)});
+  {
+    // A local table named like the linked one's target must not take the writes either.
+    auto db = jet::Database::open(fe, u"", true);
+    jet::DatabaseWriter(db).createTable({u"People", {{u"Id", jet::ColumnType::Long}, {u"Name", jet::ColumnType::Text}}});
+  }
+  const std::string feBytes = fileBytes(fe), beBytes = fileBytes(be);
+  {
+    auto db = jet::Database::open(fe, u"", true);
+    jet::DatabaseWriter writer(db);
+    for (const char16_t* sql : {u"DELETE FROM Staff", u"DELETE FROM Staff WHERE Id = 1",
+                                u"ALTER TABLE Staff ADD COLUMN Extra TEXT(10)"}) {
+      SCOPED_TRACE(jet::toUtf8(sql));
+      try {
+        jet::sql::execute(db, &writer, sql);
+        ADD_FAILURE() << "no error";
+      } catch (const jet::Error& e) {
+        EXPECT_NE(std::string(e.description()).find("'Staff' is linked"), std::string::npos) << e.description();
+      }
+    }
+    EXPECT_THROW(writer.insertRow(u"Staff", {jet::Value(int32_t{3}), jet::Value(std::u16string(u"Cy"))}), jet::Error);
+    EXPECT_THROW(writer.createTable({u"staff", {{u"Id", jet::ColumnType::Long}}}), jet::Error);
+    EXPECT_EQ(jet::sql::query(db, u"SELECT * FROM Staff")->rowCount(), 2u);
+    // The back end is held with a reader's lock while the front end is open...
+    EXPECT_THROW(jet::Database::open(be, u"", true), jet::Error);
+  }
+  // ...and free once it closes.
+  EXPECT_NO_THROW(jet::Database::open(be, u"", true));
+  EXPECT_EQ(fileBytes(fe), feBytes);
+  EXPECT_EQ(fileBytes(be), beBytes);
+}
