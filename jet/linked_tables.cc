@@ -37,7 +37,8 @@ std::u16string foreignNameOf(const CatalogEntry& link) {
 Database openBackEnd(const std::filesystem::path& path, const CatalogEntry& link, const Database& front,
                      std::u16string_view asked) {
   std::vector<std::u16string> passwords;
-  if (auto pwd = connectValue(link.connect, u"PWD")) passwords.push_back(*pwd);
+  const auto own = connectValue(link.connect, u"PWD");
+  if (own) passwords.push_back(*own);
   if (passwords.empty() || passwords.front() != front.password()) passwords.push_back(front.password());
   for (size_t i = 0;; ++i) {
     try {
@@ -45,11 +46,10 @@ Database openBackEnd(const std::filesystem::path& path, const CatalogEntry& link
     } catch (const Error& e) {
       if (e.number() == errc::kInvalidPassword) {
         if (i + 1 < passwords.size()) continue;
-        const bool ownPassword = passwords.size() > 1 || passwords.front() != front.password();
         throw Error(errc::kInvalidPassword,
                     "Not a valid password. The database " + namedPath(path) + ", which the linked table " +
                         named(asked) + " reads, " +
-                        (ownPassword ? "accepts neither the link's password nor the one "
+                        (own ? "accepts neither the link's password nor the one "
                                      : "does not accept the password (the link gives none) that ") +
                         namedPath(front.path()) + " was opened with.");
       }
