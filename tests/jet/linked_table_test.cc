@@ -194,3 +194,19 @@ TEST(LinkedTableTest, WritesThroughALinkAreRefusedAndTheBackEndIsFreedOnClose) {
   EXPECT_EQ(fileBytes(fe), feBytes);
   EXPECT_EQ(fileBytes(be), beBytes);
 }
+
+// A front end Access made, whose links store C:\db\linkee1.mdb and C:\db\linkee2.mdb: copied
+// beside their back ends, as an office copies them, the links are followed by file name.
+TEST(LinkedTableTest, AccessMadeLinksAreFollowedToBackEndsBesideThem) {
+  testsupport::TempDir dir;
+  for (const char* name : {"linked.mdb", "linkee1.mdb", "linkee2.mdb"}) {
+    fs::copy_file(testsupport::corpusFile(std::string("ucanaccess/") + name), dir / name);
+  }
+  auto db = jet::Database::open(dir / "linked.mdb");
+  ASSERT_EQ(db.links().size(), 2u);
+  auto one = jet::sql::query(db, u"SELECT ID, field1 FROM Table1");
+  ASSERT_EQ(one->rowCount(), 1u);
+  EXPECT_EQ(one->value(0, 1).get<std::u16string>(), u"ciao bello");
+  EXPECT_EQ(jet::sql::query(db, u"SELECT * FROM table2")->rowCount(), 1u);
+  EXPECT_EQ(db.openBackEnds(), 2u);
+}
