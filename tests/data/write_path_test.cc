@@ -484,11 +484,7 @@ TEST(WritePathTest, AFailedWriteIsReportedByCloseAndTheFileStaysReadable) {
 TEST(WritePathTest, ALinkedTableIsReadButNeverWritten) {
   testsupport::TempDir dir;
   const auto fe = dir / "tarvo_fe.mdb", be = dir / "tarvo_be.mdb";
-  tools::TarvoOptions shape;
-  shape.seed = 11;
-  shape.people = 6;
-  shape.qualifications = 9;
-  shape.trainings = 4;
+  tools::TarvoOptions shape{.seed = 11, .people = 6, .qualifications = 9, .trainings = 4};
   tools::TarvoWriteOptions split;
   split.backEnd = be;
   tools::writeTarvoDatabase(tools::TarvoModel(shape), fe, split);

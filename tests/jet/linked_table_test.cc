@@ -1,5 +1,5 @@
-// Linked tables followed to their back ends: where the back end is looked for, queries
-// through links (shared back ends, chains, passwords, an Access-made front end), and the
+// Linked tables followed to their back ends (where the back end is looked for is covered by
+// the split pairs of the data layer's source-query tests): queries through links (shared back ends, chains, passwords, an Access-made front end), and the
 // clear failures of broken links with every file left as it was. Writes through links are
 // refused in the data layer's write-path tests.
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include "jet/database_create.h"
 #include "jet/database_writer.h"
 #include "jet/error.h"
-#include "jet/link_location.h"
 #include "jet/sql/executor.h"
 #include "jet/unicode.h"
 #include "tests/support/file_bytes.h"
@@ -46,23 +45,6 @@ jet::LinkSpec link(const char16_t* name, const fs::path& database, const char16_
 size_t rowCount(jet::Database& db, const std::u16string& sql) { return jet::sql::query(db, sql)->rowCount(); }
 
 }  // namespace
-
-TEST(LinkLocationTest, FindsTheBackEndWhereAUserWouldLook) {
-  EXPECT_EQ(jet::storedFileName(u"\\\\server\\share\\Tarvo_BE.mdb"), u"Tarvo_BE.mdb");
-  EXPECT_EQ(jet::storedFileName(u"C:be.mdb"), u"be.mdb");
-  testsupport::TempDir dir;
-  fs::create_directories(dir / "data");
-  std::ofstream(dir / "data" / "be.mdb") << "x";
-  std::ofstream(dir / "Tarvo_BE.mdb") << "x";
-  const fs::path folder = dir.path();
-  EXPECT_EQ(jet::locateBackEnd(u"data\\be.mdb", folder).found, folder / "data" / "be.mdb");
-  // A path from another PC: the file of that name, in any case, beside the linking file.
-  EXPECT_EQ(jet::locateBackEnd(u"\\\\server\\share\\TARVO_be.MDB", folder).found, folder / "Tarvo_BE.mdb");
-  auto missing = jet::locateBackEnd(u"C:\\Tarvo\\absent.mdb", folder);
-  EXPECT_TRUE(missing.found.empty());
-  EXPECT_EQ(missing.tried.size(), 2u);
-  EXPECT_TRUE(jet::locateBackEnd(u"C:\\Tarvo\\", folder).found.empty());
-}
 
 TEST(LinkedTableTest, QueriesReadLinkedRowsAndShareOneBackEnd) {
   testsupport::TempDir dir;
