@@ -20,9 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::fileBytes;
 
+void create(const fs::path& file, const std::u16string& password) {
+  jet::CreateOptions options;
+  options.password = password;
+  jet::createDatabase(file, options);
+}
+
 // A back end with the table People (Id, Name): rows 1 Ann, 2 Bo.
 void makeBackEnd(const fs::path& file, const std::u16string& password = u"") {
-  jet::createDatabase(file, {password});
+  create(file, password);
   auto db = jet::Database::open(file, password, true);
   jet::DatabaseWriter w(db);
   w.createTable({u"People", {{u"Id", jet::ColumnType::Long}, {u"Name", jet::ColumnType::Text}}});
@@ -32,7 +38,7 @@ void makeBackEnd(const fs::path& file, const std::u16string& password = u"") {
 
 // A file of links only; it is created when it does not exist yet.
 void addLinks(const fs::path& file, const std::vector<jet::LinkSpec>& links, const std::u16string& password = u"") {
-  if (!fs::exists(file)) jet::createDatabase(file, {password});
+  if (!fs::exists(file)) create(file, password);
   auto db = jet::Database::open(file, password, true);
   jet::DatabaseWriter w(db);
   for (const auto& l : links) w.createLink(l);
