@@ -200,17 +200,22 @@ Columns Table::columns() const { return Columns(state_); }
 
 int Tables::count() const {
   Connection cn = Catalog(catalog_).activeConnection();
-  return static_cast<int>(cn.database().tables().size());
+  jet::Database& db = cn.database();
+  return static_cast<int>(db.tables().size() + db.links().size());
 }
 
 Table Tables::item(std::u16string_view name) const {
   Connection cn = Catalog(catalog_).activeConnection();
   jet::Database& db = cn.database();
-  if (!db.findTable(name)) {
+  if (!db.findTable(name) && !db.findLink(name)) {
     fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no table '" +
                                   toUtf8(name) + "'.");
   }
-  return tableFromFile(*db.tableDef(name));
+  // A linked table shows the columns of the table it links to, under its own name.
+  jet::TableRef ref = db.table(name);
+  Table t = tableFromFile(*ref.def);
+  if (ref.link) t.state()->name = ref.link->name;
+  return t;
 }
 
 void Tables::append(const Table& table) {
@@ -245,7 +250,7 @@ void Tables::append(const Table& table) {
     columns.push_back(std::move(n));
   }
   jet::DatabaseWriter& writer = writerOf(cn);
-  if (cn.database().findTable(t.name)) {
+  if (cn.database().findTable(t.name) || cn.database().findLink(t.name)) {
     fail(errc::kUnspecified, "The table '" + toUtf8(t.name) + "' already exists.");
   }
   createTable(writer, t.name, columns);

@@ -114,7 +114,8 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
     f.tableColumn = c.tableColumn;
     fields.push_back(std::move(f));
   }
-  s.baseTable = result->baseTable() ? result->baseTable()->name : std::u16string();
+  s.baseLink = std::u16string(result->baseTableLink());
+  s.baseTable = result->baseTable() && s.baseLink.empty() ? result->baseTable()->name : std::u16string();
   s.result = std::move(result);
   s.fields = std::move(fields);
   s.openConnection = s.connection;
@@ -190,6 +191,11 @@ void Recordset::addNew() {
   if (s.lockType == adLockReadOnly) {
     fail(errc::kNotSupported, "The record set is read-only (lock type 1); open it with lock type "
                               "3 to add rows.");
+  }
+  if (!s.baseLink.empty()) {
+    if (const jet::CatalogEntry* link = s.openConnection->database().findLink(s.baseLink)) {
+      throw jet::linkedTableReadOnly(*link);
+    }
   }
   if (s.baseTable.empty()) {
     fail(errc::kNotSupported, "Rows cannot be added to the result of a join.");

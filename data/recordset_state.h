@@ -46,6 +46,7 @@ struct RecordsetState {
   std::unique_ptr<jet::sql::ResultSet> result;
   std::vector<FieldInfo> fields;
   std::u16string baseTable;  // empty when rows cannot be added (a join)
+  std::u16string baseLink;   // the link the one table was read through, else empty
   std::vector<jet::sql::ColumnStore> stored;  // one per field
   size_t storedRows = 0;
   bool wrote = false;  // rows went to the writer since the open, so close() writes them out

@@ -32,8 +32,10 @@ std::vector<CatalogEntry> readCatalog(Pager& pager) {
   // Linked-table columns are optional: Jet 3 files and damaged catalogs may lack them.
   auto database = def->findColumn(u"Database");
   auto foreign = def->findColumn(u"ForeignName");
+  auto connect = def->findColumn(u"Connect");
   if (database) cols.push_back(*database);
   if (foreign) cols.push_back(*foreign);
+  if (connect) cols.push_back(*connect);
 
   std::vector<CatalogEntry> entries;
   TableScan scan(pager, def, cols);
@@ -48,6 +50,7 @@ std::vector<CatalogEntry> readCatalog(Pager& pager) {
     size_t next = 5;
     if (database) e.database = valueOr<std::u16string>(v[next++], {});
     if (foreign) e.foreignName = valueOr<std::u16string>(v[next++], {});
+    if (connect) e.connect = valueOr<std::u16string>(v[next++], {});
     entries.push_back(std::move(e));
   }
   return entries;

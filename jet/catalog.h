@@ -36,9 +36,14 @@ struct CatalogEntry {
   uint32_t flags = 0;
   std::u16string database;     // linked tables: the other file
   std::u16string foreignName;  // linked tables: the table there
+  std::u16string connect;      // linked tables: connection details (";PWD=...", "ODBC;DSN=...")
 
   bool isTable() const { return (type & 0x7F) == object_type::kTable; }
+  bool isJetLink() const { return (type & 0x7F) == object_type::kLinkedTable; }
+  bool isOdbcLink() const { return (type & 0x7F) == object_type::kLinkedOdbcTable; }
+  bool isLink() const { return isJetLink() || isOdbcLink(); }
   bool isSystem() const { return (flags & (object_flag::kSystem | object_flag::kAltSystem)) != 0; }
+  // Local tables only: a link's Id is a synthetic number, not a page.
   uint32_t tdefPage() const { return static_cast<uint32_t>(id) & 0x00FFFFFF; }
 };
 

@@ -9,11 +9,13 @@ namespace jet {
 
 struct Database::Impl {
   std::filesystem::path path;
+  std::u16string password;
   bool writable = false;
   HeaderPage header;
   std::unique_ptr<Pager> pager;
   std::vector<CatalogEntry> catalog;
   std::unordered_map<uint32_t, std::shared_ptr<const TableDef>> definitions;  // by TDEF page
+  std::unique_ptr<LinkedTables> links;  // back ends, opened when a link is first followed
 };
 
 namespace {
@@ -56,6 +58,7 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   if (impl->header.hasPassword() && password != impl->header.password) {
     throw Error(errc::kInvalidPassword, "Not a valid password.");
   }
+  impl->password = std::u16string(password);
   impl->pager = std::make_unique<Pager>(std::move(file), kPageSizeJet4);
   impl->pager->setEncodingKey(impl->header.encodingKey);
   impl->catalog = readCatalog(*impl->pager);
@@ -81,6 +84,31 @@ const CatalogEntry* Database::findTable(std::u16string_view name) const {
     if (e.isTable() && equalsIgnoreCase(e.name, name)) return &e;
   }
   return nullptr;
+}
+
+std::vector<CatalogEntry> Database::links() const {
+  std::vector<CatalogEntry> out;
+  for (const auto& e : impl_->catalog) {
+    if (e.isLink()) out.push_back(e);
+  }
+  return out;
+}
+
+const CatalogEntry* Database::findLink(std::u16string_view name) const {
+  for (const auto& e : impl_->catalog) {
+    if (e.isLink() && equalsIgnoreCase(e.name, name)) return &e;
+  }
+  return nullptr;
+}
+
+const std::u16string& Database::password() const { return impl_->password; }
+
+size_t Database::openBackEnds() const { return impl_->links ? impl_->links->openCount() : 0; }
+
+TableRef Database::table(std::u16string_view name) {
+  if (findTable(name) || !findLink(name)) return TableRef{this, tableDef(name), nullptr};
+  if (!impl_->links) impl_->links = std::make_unique<LinkedTables>();
+  return impl_->links->resolve(*this, name);
 }
 
 std::shared_ptr<const TableDef> Database::tableDef(std::u16string_view name) {

@@ -8,6 +8,10 @@
 // Errors are jet::Error: errc::kUnspecified for a missing, unreadable, locked, foreign,
 // unsupported or corrupt file (corrupt pages are named); errc::kInvalidPassword "Not a valid
 // password."; errc::kTableNotFound for an unknown table.
+//
+// Linked tables (catalog entries of type 6) are followed by table(): their rows are read
+// from the back end file, which the Database opens read-only on first use and closes with
+// itself (linked_tables.h). tableDef(), scan() and the writer see local tables only.
 #pragma once
 
 #include <filesystem>
@@ -21,6 +25,7 @@
 #include "jet/catalog.h"
 #include "jet/data_page.h"
 #include "jet/header_page.h"
+#include "jet/linked_tables.h"
 #include "jet/pager.h"
 #include "jet/table_definition.h"
 #include "jet/table_scan.h"
@@ -58,6 +63,18 @@ class Database {
   std::vector<CatalogEntry> tables(bool includeSystem = false) const;
   // A local table by name, without regard to case; nullptr when there is none.
   const CatalogEntry* findTable(std::u16string_view name) const;
+  // Linked tables (Jet and ODBC links), in catalog order.
+  std::vector<CatalogEntry> links() const;
+  // A link by name, without regard to case; nullptr when there is none.
+  const CatalogEntry* findLink(std::u16string_view name) const;
+
+  // A table by name, local or linked; a link is followed to the file that holds the rows.
+  // Throws errc::kTableNotFound, and the errors of LinkedTables::resolve().
+  TableRef table(std::u16string_view name);
+  // Back ends opened so far for following links.
+  size_t openBackEnds() const;
+  // The password the file was opened with (a back end without one of its own takes it).
+  const std::u16string& password() const;
 
   // The definition of a table by name; throws errc::kTableNotFound. Cached until refresh().
   std::shared_ptr<const TableDef> tableDef(std::u16string_view name);

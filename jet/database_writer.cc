@@ -104,7 +104,10 @@ DatabaseWriter::TableState& DatabaseWriter::state(std::u16string_view table) {
     found = it->second.get();
   } else {
     const CatalogEntry* entry = db_.findTable(table);
-    if (!entry) throw tableNotFound(table);
+    if (!entry) {
+      if (const CatalogEntry* link = db_.findLink(table)) throw linkedTableReadOnly(*link);
+      throw tableNotFound(table);
+    }
     auto st = std::make_unique<TableState>();
     st->def = *db_.tableDef(table);
     found = tables_.emplace(key, std::move(st)).first->second.get();

@@ -55,6 +55,18 @@ struct TableSpec {
   std::vector<ColumnSpec> columns;
 };
 
+// A link to a table of another Jet file: its name here, the other file's path as it is to
+// be stored (absolute, relative to this file's folder, or a Windows path), the table's name
+// there, and connection details (";PWD=..." for a back end with a password), if any. An
+// ODBC link (type 4) names its source in `connect` ("ODBC;DSN=...") and needs no path.
+struct LinkSpec {
+  std::u16string name;
+  std::u16string database;
+  std::u16string foreignName;
+  std::u16string connect;
+  bool odbc = false;
+};
+
 // Returns true for rows to delete; values are in TableDef::columns order.
 using RowPredicate = std::function<bool(std::span<const Value>)>;
 
@@ -71,6 +83,10 @@ class DatabaseWriter {
   // Creates an empty table: TDEF, usage maps, its MSysObjects row and index entries, its
   // MSysACEs rows, and the property blob for descriptions and Required.
   void createTable(const TableSpec& wanted);
+
+  // Adds a linked table: a catalog row of type 6 and its MSysACEs rows. The other file is
+  // not opened or checked; readers follow the link (linked_tables.h).
+  void createLink(const LinkSpec& link);
 
   // Inserts one row. `values` has one entry per column in TableDef::columns order (column
   // number order). A Null for the autonumber column takes the next number; an explicit
@@ -98,7 +114,13 @@ class DatabaseWriter {
 
  private:
   struct TableState;
+  struct CatalogValue {
+    std::u16string_view column;
+    Value value;
+  };
   TableState& state(std::u16string_view table);
+  void checkNameFree(std::u16string_view name);
+  void addToCatalog(int32_t id, std::u16string_view name, int16_t type, const std::vector<CatalogValue>& values);
   RowPointer appendRow(TableState& t, RowValues values);
   std::vector<uint8_t> storeLongValue(TableState& t, const ColumnDef& column, std::span<const uint8_t> data);
   RowPointer placeRow(uint32_t owner, uint32_t ownedMap, uint32_t freeMap, uint32_t& currentPage,

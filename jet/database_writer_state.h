@@ -21,4 +21,7 @@ std::vector<uint8_t> indexKeyFor(const TableDef& def, const RealIndexDef& index,
 
 Error tableNotFound(std::u16string_view name);
 
+// Throws when a name cannot be a table's (length, characters the index keys cannot hold).
+void checkTableName(std::u16string_view name);
+
 }  // namespace jet

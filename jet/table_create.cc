@@ -24,13 +24,7 @@ constexpr size_t kMaxColumns = 255;
 Error invalid(const std::string& what) { return Error(errc::kUnspecified, what); }
 
 void checkSpec(const TableSpec& wanted) {
-  if (wanted.name.empty() || wanted.name.size() > kMaxNameLength) {
-    throw invalid("A table name must have 1 to 64 characters.");
-  }
-  if (!isIndexableText(wanted.name) || wanted.name.front() == u' ') {
-    throw invalid("The table name '" + toUtf8(wanted.name) +
-                  "' holds characters we cannot write; use letters, digits, blanks and _ . , ( ) # & $ + = @.");
-  }
+  checkTableName(wanted.name);
   if (wanted.columns.empty() || wanted.columns.size() > kMaxColumns) {
     throw invalid("A table must have 1 to 255 columns.");
   }
@@ -59,6 +53,16 @@ void checkSpec(const TableSpec& wanted) {
 
 }  // namespace
 
+void checkTableName(std::u16string_view name) {
+  if (name.empty() || name.size() > kMaxNameLength) {
+    throw invalid("A table name must have 1 to 64 characters.");
+  }
+  if (!isIndexableText(name) || name.front() == u' ') {
+    throw invalid("The table name '" + toUtf8(name) +
+                  "' holds characters we cannot write; use letters, digits, blanks and _ . , ( ) # & $ + = @.");
+  }
+}
+
 ColumnDecl columnDeclFor(const ColumnSpec& c) {
   ColumnDecl d;
   d.name = c.name;
@@ -74,42 +78,7 @@ ColumnDecl columnDeclFor(const ColumnSpec& c) {
 
 void DatabaseWriter::createTable(const TableSpec& wanted) {
   checkSpec(wanted);
-  if (db_.findTable(wanted.name) || tables_.count(foldCase(wanted.name))) {
-    throw invalid("Table '" + toUtf8(wanted.name) + "' already exists.");
-  }
-  // Read what the new rows need before anything changes.
-  const CatalogEntry* tables = nullptr;
-  for (const auto& e : db_.catalog()) {
-    if (e.type == object_type::kContainer && equalsIgnoreCase(e.name, u"Tables")) tables = &e;
-  }
-  const int32_t parentId = tables ? tables->id : msys_objects::kTablesId;
-  auto& objects = state(u"MSysObjects");
-  auto& aces = state(u"MSysACEs");
-  Bytes owner = sid::kAdmin;
-  {
-    auto ownerPos = objects.def.findColumn(u"Owner");
-    auto idPos = objects.def.findColumn(u"Id");
-    if (!ownerPos || !idPos) throw invalid("MSysObjects lacks its Id or Owner column.");
-    auto scan = db_.scan(u"MSysObjects", {*idPos, *ownerPos});
-    while (scan.next()) {
-      auto id = scan.value(0).getIf<int32_t>();
-      auto sidBytes = scan.value(1).getIf<Bytes>();
-      if (id && *id == msys_objects::kMSysDbId && sidBytes) owner = *sidBytes;
-    }
-  }
-  std::vector<AceRow> containerAces;
-  {
-    auto scan = db_.scan(u"MSysACEs", {0, 1, 2, 3});
-    while (scan.next()) {
-      auto id = scan.value(0).getIf<int32_t>();
-      if (!id || *id != parentId) continue;
-      AceRow a{*id, scan.value(1).isNull() ? Bytes{} : scan.value(1).get<Bytes>(),
-               scan.value(2).isNull() ? 0 : scan.value(2).get<int32_t>(),
-               scan.value(3).is<bool>() && scan.value(3).get<bool>()};
-      containerAces.push_back(std::move(a));
-    }
-  }
-
+  checkNameFree(wanted.name);
   // The table's own pages: its definition and a page for its usage maps.
   const uint32_t tdefPage = pages_.allocate();
   const uint32_t mapPage = pages_.allocate();
@@ -144,6 +113,57 @@ void DatabaseWriter::createTable(const TableSpec& wanted) {
   }
   const auto blob = buildPropertyBlob(props);
 
+  std::vector<CatalogValue> values;
+  if (!blob.empty()) values.push_back({u"LvProp", Bytes(blob)});
+  addToCatalog(static_cast<int32_t>(tdefPage), wanted.name, msys_objects::kTypeTable, values);
+
+  tables_.emplace(foldCase(wanted.name), std::move(st));
+  pages_.flush(durability_ == Durability::kEachRow);
+  refreshReader();
+}
+
+void DatabaseWriter::checkNameFree(std::u16string_view name) {
+  if (db_.findTable(name) || db_.findLink(name) || tables_.count(foldCase(name))) {
+    throw invalid("Table '" + toUtf8(name) + "' already exists.");
+  }
+}
+
+// The catalog row of a new object in the Tables container, both its index entries, and
+// its MSysACEs rows: the inheritable permissions of the container, as Jet gives them.
+void DatabaseWriter::addToCatalog(int32_t id, std::u16string_view name, int16_t type,
+                                  const std::vector<CatalogValue>& values) {
+  const CatalogEntry* tables = nullptr;
+  for (const auto& e : db_.catalog()) {
+    if (e.type == object_type::kContainer && equalsIgnoreCase(e.name, u"Tables")) tables = &e;
+  }
+  const int32_t parentId = tables ? tables->id : msys_objects::kTablesId;
+  auto& objects = state(u"MSysObjects");
+  auto& aces = state(u"MSysACEs");
+  Bytes owner = sid::kAdmin;
+  {
+    auto ownerPos = objects.def.findColumn(u"Owner");
+    auto idPos = objects.def.findColumn(u"Id");
+    if (!ownerPos || !idPos) throw invalid("MSysObjects lacks its Id or Owner column.");
+    auto scan = db_.scan(u"MSysObjects", {*idPos, *ownerPos});
+    while (scan.next()) {
+      auto rowId = scan.value(0).getIf<int32_t>();
+      auto sidBytes = scan.value(1).getIf<Bytes>();
+      if (rowId && *rowId == msys_objects::kMSysDbId && sidBytes) owner = *sidBytes;
+    }
+  }
+  std::vector<AceRow> containerAces;
+  {
+    auto scan = db_.scan(u"MSysACEs", {0, 1, 2, 3});
+    while (scan.next()) {
+      auto objectId = scan.value(0).getIf<int32_t>();
+      if (!objectId || *objectId != parentId) continue;
+      AceRow a{*objectId, scan.value(1).isNull() ? Bytes{} : scan.value(1).get<Bytes>(),
+               scan.value(2).isNull() ? 0 : scan.value(2).get<int32_t>(),
+               scan.value(3).is<bool>() && scan.value(3).get<bool>()};
+      containerAces.push_back(std::move(a));
+    }
+  }
+
   // The catalog row and its index entries.
   const double now = jetNow();
   std::vector<Value> row(objects.def.columns.size());
@@ -152,15 +172,15 @@ void DatabaseWriter::createTable(const TableSpec& wanted) {
     if (!pos) throw invalid("MSysObjects lacks column " + toUtf8(column) + ".");
     row[*pos] = std::move(v);
   };
-  set(u"Id", static_cast<int32_t>(tdefPage));
+  set(u"Id", id);
   set(u"ParentId", parentId);
-  set(u"Name", wanted.name);
-  set(u"Type", msys_objects::kTypeTable);
+  set(u"Name", std::u16string(name));
+  set(u"Type", type);
   set(u"DateCreate", DateTime{now});
   set(u"DateUpdate", DateTime{now});
   set(u"Owner", owner);
   set(u"Flags", int32_t{0});
-  if (!blob.empty()) set(u"LvProp", Bytes(blob));
+  for (const CatalogValue& v : values) set(v.column, v.value);
   const auto at = appendRow(objects, row);
   for (size_t i = 0; i < objects.def.realIndexes.size(); ++i) {
     auto key = indexKeyFor(objects.def, objects.def.realIndexes[i], row);
@@ -168,19 +188,16 @@ void DatabaseWriter::createTable(const TableSpec& wanted) {
   }
   writeTableCounters(objects);
 
-  for (const auto& ace : acesForNewObject(static_cast<int32_t>(tdefPage), owner, containerAces)) {
-    const auto values = aceRowValues(ace);
-    const auto aceAt = appendRow(aces, values);
+  for (const auto& ace : acesForNewObject(id, owner, containerAces)) {
+    const auto aceValues = aceRowValues(ace);
+    const auto aceAt = appendRow(aces, aceValues);
     for (size_t i = 0; i < aces.def.realIndexes.size(); ++i) {
-      auto key = indexKeyFor(aces.def, aces.def.realIndexes[i], values);
+      auto key = indexKeyFor(aces.def, aces.def.realIndexes[i], aceValues);
       insertIndexEntry(aces, i, leafEntry(std::move(key), aceAt.page, static_cast<uint8_t>(aceAt.row)), true);
     }
   }
   writeTableCounters(aces);
 
-  tables_.emplace(foldCase(wanted.name), std::move(st));
-  pages_.flush(durability_ == Durability::kEachRow);
-  refreshReader();
 }
 
 }  // namespace jet

@@ -1,7 +1,9 @@
 // jetdump: look inside a Jet 4.0 database.
-//   jetdump FILE [--password P] [--system] [--schema] [--table NAME] [--format csv|json]
-// Without --table or --schema it lists the tables; --schema prints the definitions (of one
-// table with --table); --table prints the rows of one table (CSV by default).
+//   jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME] [--format csv|json]
+// Without --table or --schema it lists the tables, then the linked tables with their targets;
+// --schema prints the definitions (of one table with --table); --table prints the rows of one
+// table (CSV by default). A linked table is read from its back end; --no-links leaves links
+// out of the list and refuses to follow them.
 // Exit status: 0 done, 1 the engine reported an error (on stderr), 2 bad arguments.
 #include <cstdio>
 #include <iostream>
@@ -20,6 +22,7 @@ struct Options {
   std::string file;
   std::string password;
   bool system = false;
+  bool links = true;
   bool schema = false;
   std::string table;
   std::string format = "csv";
@@ -27,15 +30,40 @@ struct Options {
 
 int usage(const std::string& problem) {
   std::cerr << "jetdump: " << problem << "\n"
-            << "usage: jetdump FILE [--password P] [--system] [--schema] [--table NAME] [--format csv|json]\n";
+            << "usage: jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME]\n"
+            << "               [--format csv|json]\n";
   return 2;
 }
 
-void printSchema(jet::Database& db, const jet::CatalogEntry& entry, const std::string& format) {
-  auto def = db.tableDef(entry.name);
-  std::string name = jet::toUtf8(def->name);
+// Where a link leads, as the catalog says: the back end's path and the table there. The
+// Connect text is not shown: it may hold the back end's password.
+std::string linkTarget(const jet::CatalogEntry& link) {
+  if (link.isOdbcLink()) return "ODBC data source";
+  return jet::toUtf8(link.database) + " : " + jet::toUtf8(link.foreignName.empty() ? link.name : link.foreignName);
+}
+
+std::string linkJson(const jet::CatalogEntry& link) {
+  return "{\"odbc\":" + std::string(link.isOdbcLink() ? "true" : "false") +
+         ",\"database\":" + tools::jsonString(jet::toUtf8(link.database)) +
+         ",\"foreignName\":" + tools::jsonString(jet::toUtf8(link.foreignName)) + "}";
+}
+
+// The table a name stands for; links are followed unless the options leave them out.
+jet::TableRef lookUp(jet::Database& db, const std::string& table, const Options& opt) {
+  const std::u16string name = jet::fromUtf8(table);
+  if (!opt.links && !db.findTable(name) && db.findLink(name)) {
+    throw jet::Error(jet::errc::kTableNotFound, "The table '" + table + "' is a link, which --no-links leaves out.");
+  }
+  return db.table(name);
+}
+
+void printSchema(const jet::TableRef& ref, const std::string& format) {
+  const auto& def = ref.def;
+  std::string name = jet::toUtf8(ref.link ? ref.link->name : def->name);
   if (format == "json") {
-    std::cout << "{\"table\":" << tools::jsonString(name) << ",\"tdefPage\":" << def->firstPage()
+    std::cout << "{\"table\":" << tools::jsonString(name);
+    if (ref.link) std::cout << ",\"link\":" << linkJson(*ref.link);
+    std::cout << ",\"tdefPage\":" << def->firstPage()
               << ",\"rowCount\":" << def->rowCount << ",\"columns\":[";
     for (size_t i = 0; i < def->columns.size(); ++i) {
       const auto& c = def->columns[i];
@@ -59,7 +87,9 @@ void printSchema(jet::Database& db, const jet::CatalogEntry& entry, const std::s
     std::cout << "]}\n";
     return;
   }
-  std::cout << "TABLE " << name << " (page " << def->firstPage() << ", " << def->rowCount << " rows stored)\n";
+  std::cout << "TABLE " << name;
+  if (ref.link) std::cout << " LINKED TO " << linkTarget(*ref.link) << " in " << jet::pathText(ref.database->path());
+  std::cout << " (page " << def->firstPage() << ", " << def->rowCount << " rows stored)\n";
   for (const auto& c : def->columns) {
     std::cout << "  " << c.number << " " << jet::toUtf8(c.name) << " " << tools::typeName(c.type);
     if (c.type == jet::ColumnType::Text || c.type == jet::ColumnType::Binary) std::cout << "(" << c.length << ")";
@@ -88,11 +118,11 @@ void printSchema(jet::Database& db, const jet::CatalogEntry& entry, const std::s
   }
 }
 
-void printRows(jet::Database& db, const std::string& table, const std::string& format) {
-  auto def = db.tableDef(jet::fromUtf8(table));
+void printRows(const jet::TableRef& ref, const std::string& format) {
+  const auto& def = ref.def;
   std::vector<size_t> cols(def->columns.size());
   for (size_t i = 0; i < cols.size(); ++i) cols[i] = i;
-  auto scan = db.scan(def, cols);
+  auto scan = ref.database->scan(def, cols);
   std::string line;
   if (format == "csv") {
     for (size_t i = 0; i < cols.size(); ++i) {
@@ -135,6 +165,7 @@ int jetdump(int argc, char** argv) {
     try {
       if (a == "--password") opt.password = value("--password");
       else if (a == "--system") opt.system = true;
+      else if (a == "--no-links") opt.links = false;
       else if (a == "--schema") opt.schema = true;
       else if (a == "--table") opt.table = value("--table");
       else if (a == "--format") opt.format = value("--format");
@@ -152,14 +183,15 @@ int jetdump(int argc, char** argv) {
     auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password));
     if (opt.schema) {
       if (!opt.table.empty()) {
-        const auto* e = db.findTable(jet::fromUtf8(opt.table));
-        if (!e) db.tableDef(jet::fromUtf8(opt.table));  // throws "not found"
-        printSchema(db, *e, opt.format);
+        printSchema(lookUp(db, opt.table, opt), opt.format);
       } else {
-        for (const auto& e : db.tables(opt.system)) printSchema(db, e, opt.format);
+        for (const auto& e : db.tables(opt.system)) printSchema(db.table(e.name), opt.format);
+        if (opt.links) {
+          for (const auto& e : db.links()) printSchema(db.table(e.name), opt.format);
+        }
       }
     } else if (!opt.table.empty()) {
-      printRows(db, opt.table, opt.format);
+      printRows(lookUp(db, opt.table, opt), opt.format);
     } else {
       for (const auto& e : db.tables(opt.system)) {
         if (opt.format == "json") {
@@ -167,6 +199,14 @@ int jetdump(int argc, char** argv) {
                     << ",\"system\":" << (e.isSystem() ? "true" : "false") << "}\n";
         } else {
           std::cout << jet::toUtf8(e.name) << "\n";
+        }
+      }
+      for (const auto& e : opt.links ? db.links() : std::vector<jet::CatalogEntry>{}) {
+        if (opt.format == "json") {
+          std::cout << "{\"table\":" << tools::jsonString(jet::toUtf8(e.name)) << ",\"system\":false,\"link\":"
+                    << linkJson(e) << "}\n";
+        } else {
+          std::cout << jet::toUtf8(e.name) << " (link to " << linkTarget(e) << ")\n";
         }
       }
     }

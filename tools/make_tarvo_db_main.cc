@@ -3,6 +3,7 @@
 //
 //   make-tarvo-db OUT.mdb --seed N --people N --qualifications N --trainings N
 //                 [--password P] [--expected OUT.json]
+//                 [--back-end BE.mdb [--back-end-password P] [--link-path TEXT] [--link-connect TEXT]]
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -24,9 +25,16 @@ namespace {
 constexpr const char* kUsage =
     "usage: make-tarvo-db OUT.mdb --seed N --people N --qualifications N --trainings N\n"
     "                     [--password P] [--expected OUT.json]\n"
+    "                     [--back-end BE.mdb [--back-end-password P] [--link-path TEXT]\n"
+    "                                        [--link-connect TEXT]]\n"
     "  Writes a Tarvo source database (tables Control, Roster, Qualifications, Training)\n"
     "  filled deterministically from the seed. The password defaults to the fixed one.\n"
-    "  --expected also writes the certificate rows the extraction must produce.\n";
+    "  --expected also writes the certificate rows the extraction must produce.\n"
+    "  --back-end writes a split pair: the tables and rows go into BE.mdb (with the front\n"
+    "  end's password unless --back-end-password), and OUT.mdb gets only links to them.\n"
+    "  The links store BE.mdb's absolute path unless --link-path gives the text to store\n"
+    "  (relative, or a Windows path); --link-connect sets their Connect text (by default\n"
+    "  \"MS Access;PWD=\" and the back end's password, as Access stores it).\n";
 
 struct UsageError {
   std::string message;
@@ -47,6 +55,8 @@ struct Arguments {
   tools::TarvoOptions model;
   std::u16string password = std::u16string(tools::kTarvoPassword);
   std::optional<std::filesystem::path> expected;
+  std::optional<std::filesystem::path> backEnd;
+  std::optional<std::u16string> backEndPassword, linkPath, linkConnect;
 };
 
 Arguments parse(int argc, char** argv) {
@@ -75,6 +85,14 @@ Arguments parse(int argc, char** argv) {
       a.password = jet::fromUtf8(value());
     } else if (arg == "--expected") {
       a.expected = jet::pathFromUtf8(value());
+    } else if (arg == "--back-end") {
+      a.backEnd = jet::pathFromUtf8(value());
+    } else if (arg == "--back-end-password") {
+      a.backEndPassword = jet::fromUtf8(value());
+    } else if (arg == "--link-path") {
+      a.linkPath = jet::fromUtf8(value());
+    } else if (arg == "--link-connect") {
+      a.linkConnect = jet::fromUtf8(value());
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -94,6 +112,12 @@ Arguments parse(int argc, char** argv) {
     if (!given) missing += std::string(missing.empty() ? "" : ", ") + name;
   if (!missing.empty()) throw UsageError{"missing " + missing};
   if (a.password.size() > 20) throw UsageError{"--password takes at most 20 characters"};
+  if (a.backEndPassword && a.backEndPassword->size() > 20)
+    throw UsageError{"--back-end-password takes at most 20 characters"};
+  if (!a.backEnd && (a.backEndPassword || a.linkPath || a.linkConnect))
+    throw UsageError{"--back-end-password, --link-path and --link-connect need --back-end"};
+  if (a.backEnd && std::filesystem::absolute(*a.backEnd) == std::filesystem::absolute(a.out))
+    throw UsageError{"--back-end must name another file than the database"};
   if (a.expected && std::filesystem::absolute(*a.expected) == std::filesystem::absolute(a.out))
     throw UsageError{"--expected must name another file than the database"};
   return a;
@@ -112,6 +136,10 @@ int makeTarvoDb(int argc, char** argv) {
     const tools::TarvoModel model(args.model);
     tools::TarvoWriteOptions write;
     write.password = args.password;
+    write.backEnd = args.backEnd;
+    write.backEndPassword = args.backEndPassword;
+    write.linkPath = args.linkPath;
+    write.linkConnect = args.linkConnect;
     const int64_t total = 1 + args.model.people + args.model.qualifications + args.model.trainings;
     if (total > 200000) {
       write.progress = [](int64_t done, int64_t all) {

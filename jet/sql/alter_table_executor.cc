@@ -6,6 +6,7 @@
 
 namespace jet::sql {
 void runAddColumn(Database& db, DatabaseWriter& writer, const AddColumnStatement& add) {
+  if (const CatalogEntry* link = db.findLink(add.table)) throw linkedTableReadOnly(*link);
   std::shared_ptr<const TableDef> def = db.tableDef(add.table);
   // Jet's names are case-blind: "type" is taken when "Type" exists.
   if (auto existing = def->findColumn(add.column)) {

@@ -30,7 +30,10 @@ class Binder {
     }
     SlotPlan s;
     s.name = std::move(name);
-    s.def = lookup_(table);
+    TableRef ref = lookup_(table);
+    s.def = std::move(ref.def);
+    s.source = ref.database;
+    if (ref.link) s.link = ref.link->name;
     plan_.slots.push_back(std::move(s));
     return static_cast<int>(plan_.slots.size()) - 1;
   }

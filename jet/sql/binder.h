@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/linked_tables.h"
 #include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
 #include "jet/table_definition.h"
@@ -38,6 +39,8 @@ struct BoundExpr {
 struct SlotPlan {
   std::u16string name;  // alias, or the table name
   std::shared_ptr<const TableDef> def;
+  Database* source = nullptr;      // the file holding the rows (a back end for a link)
+  std::u16string link;             // the link's name when the table is linked, else empty
   std::vector<size_t> columns;     // positions in def->columns to decode
   std::vector<BoundExpr> filters;  // conditions on this table alone
 };
@@ -56,8 +59,8 @@ struct QueryPlan {
   std::vector<ResultColumn> output; // position is filled in by the executor
 };
 
-// Gives a table's definition by name; throws errc::kTableNotFound when there is none.
-using TableLookup = std::function<std::shared_ptr<const TableDef>(std::u16string_view)>;
+// Gives a table by name (Database::table()); throws errc::kTableNotFound when there is none.
+using TableLookup = std::function<TableRef(std::u16string_view)>;
 
 QueryPlan bind(const SelectStatement& select, const TableLookup& lookup);
 

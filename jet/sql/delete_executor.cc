@@ -8,8 +8,10 @@
 namespace jet::sql {
 
 size_t runDelete(Database& db, DatabaseWriter& writer, const DeleteStatement& del) {
-  QueryPlan plan = bindSingleTable(del.table, del.where,
-                                   [&db](std::u16string_view name) { return db.tableDef(name); });
+  if (const CatalogEntry* link = db.findLink(del.table)) throw linkedTableReadOnly(*link);
+  QueryPlan plan = bindSingleTable(del.table, del.where, [&db](std::u16string_view name) {
+    return TableRef{&db, db.tableDef(name), nullptr};
+  });
   const SlotPlan& slot = plan.slots.front();
   if (slot.filters.empty() && plan.residual.empty()) return writer.deleteRows(slot.def->name);
   auto predicate = [&](std::span<const Value> row) {

@@ -26,6 +26,10 @@ const TableDef* ResultSet::baseTable() const {
   return tables_.size() == 1 ? tables_.front().def.get() : nullptr;
 }
 
+std::u16string_view ResultSet::baseTableLink() const {
+  return tables_.size() == 1 ? std::u16string_view(tables_.front().link) : std::u16string_view();
+}
+
 size_t ResultSet::memoryBytes() const {
   size_t n = 0;
   for (const RowNumbers& p : positions_) n += p.memoryBytes();

@@ -23,6 +23,7 @@ namespace jet::sql {
 // The rows one base table contributes: the needed columns of the rows that qualified.
 struct TableRows {
   std::shared_ptr<const TableDef> def;
+  std::u16string link;             // the link's name when the table is linked, else empty
   std::vector<size_t> columns;     // positions in def->columns, one per store
   std::vector<ColumnStore> stores;
   size_t rows = 0;
@@ -58,6 +59,8 @@ class ResultSet {
   Value value(size_t row, size_t column) const;
   // The one table of a query without a join (rows can be added to it), else nullptr.
   const TableDef* baseTable() const;
+  // The name of the link the base table was read through; empty for a local table.
+  std::u16string_view baseTableLink() const;
   size_t memoryBytes() const;
 
  private:

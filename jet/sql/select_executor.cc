@@ -11,12 +11,13 @@
 namespace jet::sql {
 namespace {
 
-TableRows scanTable(Database& db, const SlotPlan& slot) {
+TableRows scanTable(const SlotPlan& slot) {
   TableRows t;
   t.def = slot.def;
+  t.link = slot.link;
   t.columns = slot.columns;
   t.stores.resize(slot.columns.size());
-  TableScan scan = db.scan(slot.def, slot.columns);
+  TableScan scan = slot.source->scan(slot.def, slot.columns);
   auto get = [&scan](BoundColumn c) -> Value { return scan.value(static_cast<size_t>(c.store)); };
   while (scan.next()) {
     bool keep = true;
@@ -96,10 +97,10 @@ void keepJoinedRows(TableRows& table, Relation& rows, size_t position) {
 }  // namespace
 
 std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select) {
-  QueryPlan plan = bind(select, [&db](std::u16string_view name) { return db.tableDef(name); });
+  QueryPlan plan = bind(select, [&db](std::u16string_view name) { return db.table(name); });
   std::vector<TableRows> tables;
   tables.reserve(plan.slots.size());
-  for (const SlotPlan& slot : plan.slots) tables.push_back(scanTable(db, slot));
+  for (const SlotPlan& slot : plan.slots) tables.push_back(scanTable(slot));
 
   Relation rows = joinTree(*plan.root, tables);
   if (!plan.residual.empty()) {

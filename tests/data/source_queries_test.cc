@@ -157,3 +157,34 @@ TEST(SourceQueriesTest, GeneratedDatabasesGiveTheirExpectedRows) {
 }
 
 }  // namespace
+
+// A split pair: the front end holds only links to the four tables of a back end. The links
+// store the back end's path as it was made (absolute), relative to the front end, as a path
+// that no longer holds it (the file is then found by name beside the front end), and as a
+// Windows path from another PC.
+TEST(SourceQueriesTest, SplitPairsGiveTheExpectedRowsThroughTheFrontEnd) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directories(dir / "data");
+  const std::string make = (testsupport::buildDir() / "make-tarvo-db").string();
+  struct Pair {
+    const char* name;
+    std::string backEnd;   // where the back end is written
+    std::string linkPath;  // what the links store; empty: the generator's default (absolute)
+  } pairs[] = {
+      {"absolute", (dir / "data" / "abs_be.mdb").string(), ""},
+      {"relative", (dir / "data" / "rel_be.mdb").string(), "data\\rel_be.mdb"},
+      {"moved", (dir / "Moved_BE.mdb").string(), (dir / "old" / "moved_be.mdb").string()},
+      {"windows", (dir / "tarvo_be.mdb").string(), "\\\\server\\share\\Tarvo\\TARVO_BE.MDB"},
+  };
+  for (const Pair& p : pairs) {
+    SCOPED_TRACE(p.name);
+    auto fe = dir / (std::string("tarvo_") + p.name + ".mdb");
+    auto json = dir / (std::string(p.name) + ".json");
+    std::vector<std::string> args = {make, fe.string(), "--seed", "23", "--people", "40", "--qualifications",
+                                     "160", "--trainings", "120", "--expected", json.string(),
+                                     "--back-end", p.backEnd, "--back-end-password", "be-only"};
+    if (!p.linkPath.empty()) args.insert(args.end(), {"--link-path", p.linkPath});
+    testsupport::runToolChecked(args);
+    expectQueriesGive(fe, json);
+  }
+}

@@ -20,6 +20,8 @@
 #include "tests/data/data_test_support.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
+#include "tools/tarvo_database.h"
+#include "tools/tarvo_model.h"
 
 namespace {
 
@@ -474,4 +476,37 @@ TEST(WritePathTest, AFailedWriteIsReportedByCloseAndTheFileStaysReadable) {
   data::Connection cn = openFile(file);
   EXPECT_EQ(openCerts(cn).recordCount(), 0);
 #endif
+}
+
+// A front end of links, opened Read|Write as the run opens its source: its linked tables are
+// read (rows, field list, catalog) but every change through them is refused, neither file
+// changes, and the back end is free for others once the connection closes.
+TEST(WritePathTest, ALinkedTableIsReadButNeverWritten) {
+  testsupport::TempDir dir;
+  const auto fe = dir / "tarvo_fe.mdb", be = dir / "tarvo_be.mdb";
+  tools::TarvoOptions shape{.seed = 11, .people = 6, .qualifications = 9, .trainings = 4};
+  tools::TarvoWriteOptions split;
+  split.backEnd = be;
+  tools::writeTarvoDatabase(tools::TarvoModel(shape), fe, split);
+  const std::string feBefore = fileBytes(fe), beBefore = fileBytes(be);
+  {
+    data::Connection cn = openFile(fe);
+    data::Recordset rs = openThroughProperties(cn, u"SELECT * FROM Roster");
+    EXPECT_EQ(rs.recordCount(), 6);
+    EXPECT_EQ(rs.fields().item(1).name(), u"License");
+    EXPECT_EQ(errorOf([&] { rs.addNew(); }), data::errc::kUnspecified);
+    EXPECT_EQ(errorOf([&] { cn.execute(u"DELETE * FROM Training"); }), data::errc::kUnspecified);
+    EXPECT_EQ(errorOf([&] { cn.execute(u"ALTER TABLE Control ADD COLUMN Type TEXT(1)"); }), data::errc::kUnspecified);
+
+    data::Catalog catalog;
+    catalog.setActiveConnection(cn);
+    EXPECT_EQ(catalog.tables().count(), 4);
+    EXPECT_EQ(catalog.tables().item(u"control").name(), u"Control");
+    EXPECT_GT(catalog.tables().item(u"Control").columns().count(), 1);
+    EXPECT_NE(errorOf([&] { jet::Database::open(be, kPassword, true); }), 0) << "held with a reader's lock";
+    cn.close();
+    EXPECT_NO_THROW(jet::Database::open(be, kPassword, true));
+  }
+  EXPECT_EQ(fileBytes(fe), feBefore);
+  EXPECT_EQ(fileBytes(be), beBefore);
 }
