@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
+#include "jet/civil_date.h"
 #include "jet/database.h"
 #include "jet/unicode.h"
 #include "tests/support/oracle.h"
@@ -13,22 +15,13 @@ namespace writertest {
 namespace ts = testsupport;
 
 std::string formatJetDate(double days) {
-  long long secs = std::llround(days * 86400.0);
-  long long d = secs >= 0 ? secs / 86400 : -((-secs + 86399) / 86400);
-  long long s = secs - d * 86400;
-  // Civil date from days since 1899-12-30 (1970-01-01 is day 25569).
-  long long z = d - 25569 + 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long doe = z - era * 146097;
-  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  long long y = yoe + era * 400;
-  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long long mp = (5 * doy + 2) / 153;
-  const long long dd = doy - (153 * mp + 2) / 5 + 1;
-  const long long mm = mp < 10 ? mp + 3 : mp - 9;
-  if (mm <= 2) ++y;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", y, mm, dd, s / 3600, (s / 60) % 60, s % 60);
+  const long long secs = std::llround(days * 86400.0);
+  const long long d = secs >= 0 ? secs / 86400 : -((-secs + 86399) / 86400);
+  const long long s = secs - d * 86400;
+  const jet::CivilDate date = jet::dateOfJetDay(d);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(date.year),
+                date.month, date.day, s / 3600, (s / 60) % 60, s % 60);
   return buf;
 }
 
