@@ -1,6 +1,6 @@
 // The one platform file layer of the engine: a file opened read-only or read-write, read and
 // written at byte offsets, with a lock that other openers of the file see. Everything else in
-// jet/ is portable and goes through this class; errors come back as jet::Error
+// jet/ is portable and goes through this class; errors come back as jet::FileError
 // (errc::kUnspecified). Two implementations, chosen at build time: file_posix.cc and
 // file_win32.cc.
 //
@@ -78,5 +78,10 @@ class File {
 // Moves `from` over `to`, replacing a file there. On Windows a target held open for a moment
 // (a virus scanner, an indexer) is retried for about a second. Throws jet::Error naming both.
 void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Renames `from` to `to` unless something named `to` exists: false then, with `from` left as
+// it was. Two programs that publish a new file under one name so never replace each other's.
+// Throws jet::FileError naming both paths on any other failure.
+bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace jet

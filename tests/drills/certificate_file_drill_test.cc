@@ -71,7 +71,10 @@ TEST_F(CertificateFileDrill, AForeignOrHeldCertificateFileIsReportedAndKept) {
     auto holder = jet::Database::open(certFile(), u"", /*writable=*/true);
     ChildOptions options;
     options.deadline = std::chrono::seconds(60);
-    expectClearFailure(runBatch(source_, out_, options));
+    const ChildResult r = runBatch(source_, out_, options);
+    expectClearFailure(r);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "more than the one message:\n" << r.err;
+    EXPECT_NE(r.err.find("is being written by another program"), std::string::npos) << r.err;
   }
   EXPECT_EQ(readCertRows(certFile()), rows);
 }
@@ -104,6 +107,16 @@ TEST_F(CertificateFileDrill, AFullDiskEndsInMessagesAndTheNextRunRecovers) {
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(readCertRows(certFile()), all);
   }
+  // A full disk under the earlier file's pages makes the clear fail: its rows stay, none are
+  // added on top of them, and one message says so.
+  ChildOptions options;
+  options.fileSizeLimit = 8192;
+  const ChildResult r = runBatch(source_, out_, options);
+  expectClearFailure(r);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("The old certificate rows could not be deleted, so no new rows were added: "), std::string::npos)
+      << r.err;
+  EXPECT_EQ(readCertRows(certFile()), all);
 }
 
 TEST_F(CertificateFileDrill, AKilledRunLeavesAFileThatOpensWithAPrefixOfTheRows) {
