@@ -49,8 +49,7 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   // program nor one of our writers is kept from the file while we read it.
   File file = File::open(path, writable ? File::Mode::kReadWrite : File::Mode::kReadOnly);
   if (writable && !file.tryLock(File::Lock::kExclusive)) {
-    throw FileError(errc::kUnspecified, "The file " + quoted(path) +
-                                            " is being written by another program; try again when it has finished.");
+    throw FileError(errc::kUnspecified, beingWrittenText(path));
   }
   auto impl = std::make_unique<Impl>();
   impl->path = path;

@@ -68,14 +68,13 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  const std::optional<int> tracedWrite = options.killAtWrite ? options.killAtWrite : options.pauseAtWrite;
-  const std::vector<std::string> envStrings = childEnvironment(tracedWrite.has_value());
+  const std::vector<std::string> envStrings = childEnvironment(options.killAtWrite.has_value());
   std::vector<char*> env;
   for (const auto& e : envStrings) env.push_back(const_cast<char*>(e.c_str()));
   env.push_back(nullptr);
   const uid_t uid = unprivilegedUid();
   const gid_t gid = unprivilegedGid();
-  if (tracedWrite && !testsupport::canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
+  if (options.killAtWrite && !testsupport::canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -96,7 +95,7 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
     if (options.asUnprivilegedUser && getuid() == 0) {
       if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(125);
     }
-    if (tracedWrite) testsupport::traceMe();
+    if (options.killAtWrite) testsupport::traceMe();
     execve(args[0], args.data(), env.data());
     _exit(127);
   }
@@ -109,21 +108,16 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   ChildResult result;
   int status = 0;
   bool killed = false;
-  bool ended = false;
-  if (tracedWrite) {
-    const auto end = testsupport::killAtWrite(
-        pid, *tracedWrite,
-        [&] {
-          drain(outPipe[0], result.out);
-          drain(errPipe[0], result.err);
-        },
-        options.killAtWrite ? std::function<void()>() : options.whilePaused);
+  if (options.killAtWrite) {
+    const auto end = testsupport::killAtWrite(pid, *options.killAtWrite, [&] {
+      drain(outPipe[0], result.out);
+      drain(errPipe[0], result.err);
+    }, options.whilePaused);
     status = end.status;
     killed = end.killed;
     result.paused = end.paused;
-    ended = !end.paused;
   }
-  while (!ended) {
+  while (!options.killAtWrite || result.paused) {
     drain(outPipe[0], result.out);
     drain(errPipe[0], result.err);
     const pid_t done = waitpid(pid, &status, WNOHANG);

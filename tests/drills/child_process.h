@@ -22,8 +22,7 @@ struct ChildOptions {
   // SIGKILL as the child enters its write call number N (0-based; pwrite and pwritev, the
   // calls a database file is written with), so exactly N of them took effect.
   std::optional<int> killAtWrite;
-  // Holds the child as it enters that write call instead, runs `whilePaused` and lets it go on.
-  std::optional<int> pauseAtWrite;
+  // With killAtWrite: hold the child there instead, run this, and let it go on.
   std::function<void()> whilePaused;
 };
 
@@ -32,7 +31,7 @@ struct ChildResult {
   int exitCode = -1;
   int signal = 0;       // the signal that ended it, when !exited
   bool hung = false;    // the deadline passed
-  bool paused = false;  // held at pauseAtWrite; false when it ended before that write
+  bool paused = false;  // held at killAtWrite; false when it ended before that write
   std::chrono::microseconds elapsed{0};
   std::string out, err;
 };
