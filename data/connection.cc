@@ -1,6 +1,9 @@
-// A connection opens its file read-only and reopens it for writing at the first statement
-// or row that writes, when its Mode allows: a source database, opened "Read|Write" but only
-// read, is never locked against others or touched, even when the file itself is read-only.
+// A connection whose Mode denies other writers ("Share Deny Write") opens its file for
+// writing at once and stays its one writer until it closes: what it reads before its first
+// change cannot be changed under it by another writer. Any other connection opens the file
+// read-only and opens it for writing too at the first statement or row that writes, when its
+// Mode allows: a source database, opened "Read|Write" but only read, is never locked against
+// others or touched, even when the file itself is read-only.
 #include "data/connection.h"
 
 #include <exception>
@@ -71,7 +74,8 @@ void Connection::open(std::u16string_view connectionString, std::u16string_view 
                                                  : std::u16string(connectionString);
   ConnectionString cs = ConnectionString::parse(text);
   cs.requireJetFile();
-  impl_->db = jet::Database::open(toPath(*cs.dataSource), cs.password.value_or(u""), false);
+  impl_->db = jet::Database::open(toPath(*cs.dataSource), cs.password.value_or(u""),
+                                  cs.writable && cs.denyWrite);
   impl_->parsed = std::move(cs);
   if (!connectionString.empty()) impl_->connectionString = std::move(text);
 }
@@ -124,19 +128,13 @@ jet::DatabaseWriter& writerOf(const Connection& connection) {
   jet::Database& db = openDatabase(impl);
   if (impl.writer) return *impl.writer;
   if (!impl.parsed->writable) {
-    fail(errc::kUnspecified, "The database was opened read-only (Mode=Read) and cannot be changed.");
+    throw jet::FileError(errc::kUnspecified, "The database was opened read-only (Mode=Read) and cannot be changed.");
   }
   if (!db.writable()) {
-    std::filesystem::path path = db.path();
-    const std::u16string password = impl.parsed->password.value_or(u"");
-    impl.db.reset();  // the shared lock goes before the exclusive one is taken
-    try {
-      impl.db = jet::Database::open(path, password, true);
-    } catch (...) {
-      // Stay usable for reading when the file cannot be written.
-      impl.db = jet::Database::open(path, password, false);
-      throw;
-    }
+    // The read-only open stays until the writable one has succeeded: a file that cannot be
+    // written, or that another program is writing, leaves the connection open for reading.
+    jet::Database writable = jet::Database::open(db.path(), impl.parsed->password.value_or(u""), true);
+    *impl.db = std::move(writable);
   }
   impl.writer = std::make_unique<jet::DatabaseWriter>(*impl.db, jet::DatabaseWriter::Durability::kBatched);
   return *impl.writer;

@@ -33,7 +33,9 @@ class Connection {
   void setCursorLocation(int location);           // adUseClient or adUseServer
   int cursorLocation() const;
 
-  // Opens with the ConnectionString property.
+  // Opens with the ConnectionString property. A Mode with Write and "Share Deny Write" (or
+  // "Share Exclusive") makes the connection the file's one writer from here to close(): the
+  // open fails at once when another program is writing the file.
   void open();
   // ADO's Open(ConnectionString, UserID, Password, Options): an empty connection string
   // takes the property; a non-empty one replaces it. User and password must be empty or
@@ -62,8 +64,9 @@ class Connection {
   std::shared_ptr<Impl> impl_;
 };
 
-// The writer on the connection's database, which is reopened for writing first when it was
-// opened read-only; fails when its Mode is read-only or the file cannot be written.
+// The writer on the connection's database, which is opened for writing first when it was
+// opened read-only; fails (jet::FileError) when its Mode is read-only, the file cannot be
+// written or another program is writing it, and the connection stays open for reading.
 jet::DatabaseWriter& writerOf(const Connection& connection);
 
 // Writes what the connection has pending and syncs the file; a write error is thrown.

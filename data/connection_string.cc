@@ -79,7 +79,7 @@ std::vector<Pair> split(std::u16string_view text) {
 
 // Mode: names joined by '|', e.g. "Read|Write", "Share Deny None", or the numeric value.
 void parseMode(std::u16string_view text, ConnectionString& cs) {
-  bool read = false, write = false, any = false;
+  bool read = false, write = false, denyWrite = false, any = false;
   size_t i = 0;
   while (i <= text.size()) {
     size_t bar = text.find(u'|', i);
@@ -91,11 +91,12 @@ void parseMode(std::u16string_view text, ConnectionString& cs) {
       write = true;
     } else if (equalsIgnoreCase(word, u"ReadWrite")) {
       read = write = true;
-    } else if (equalsIgnoreCase(word, u"Share Deny None") ||
-               equalsIgnoreCase(word, u"Share Deny Read") ||
-               equalsIgnoreCase(word, u"Share Deny Write") ||
+    } else if (equalsIgnoreCase(word, u"Share Deny Write") ||
                equalsIgnoreCase(word, u"Share Exclusive")) {
-      // Sharing modes: one process uses each file here, nothing to enforce.
+      denyWrite = true;
+    } else if (equalsIgnoreCase(word, u"Share Deny None") ||
+               equalsIgnoreCase(word, u"Share Deny Read")) {
+      // Readers lock nothing here, so there is no reader to deny.
     } else if (!word.empty() && word.size() < 6 &&
                word.find_first_not_of(u"0123456789") == std::u16string_view::npos) {
       int n = 0;
@@ -103,6 +104,7 @@ void parseMode(std::u16string_view text, ConnectionString& cs) {
       if (n & ~0x3F) bad("Mode " + toUtf8(word) + " is not a known mode");
       read = read || (n & 1);
       write = write || (n & 2);
+      denyWrite = denyWrite || (n & 8);  // adModeShareDenyWrite, also in adModeShareExclusive
     } else {
       bad("Mode \"" + toUtf8(word) + "\" is not a known mode");
     }
@@ -116,6 +118,7 @@ void parseMode(std::u16string_view text, ConnectionString& cs) {
   // Write alone still lets the engine read the pages it must update.
   cs.readable = read || write;
   cs.writable = write;
+  cs.denyWrite = denyWrite;
 }
 
 int parseEngineType(std::u16string_view text) {

@@ -23,6 +23,9 @@ struct ConnectionString {
   std::optional<std::u16string> password;  // Jet OLEDB:Database Password
   bool readable = true;                    // from Mode; default Share Deny None, read and write
   bool writable = true;
+  // Share Deny Write or Share Exclusive: with `writable`, the connection is the file's one
+  // writer from its open to its close.
+  bool denyWrite = false;
   std::optional<int> engineType;           // Jet OLEDB:Engine Type (5 is Jet 4.0)
 
   // Throws data::Error on text that cannot be understood.

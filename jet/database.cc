@@ -46,10 +46,12 @@ Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
 Database Database::open(const std::filesystem::path& path, std::u16string_view password, bool writable) {
+  // One writer at a time, and readers never in its way: a writable open takes the exclusive
+  // lock and keeps it until the file closes; a read-only open takes none, so neither another
+  // program nor one of our writers is kept from the file while we read it.
   File file = File::open(path, writable ? File::Mode::kReadWrite : File::Mode::kReadOnly);
-  if (!file.tryLock(writable ? File::Lock::kExclusive : File::Lock::kShared)) {
-    throw Error(errc::kUnspecified, "The file " + quoted(path) + " is in use by another program and cannot be opened" +
-                                        (writable ? " for writing." : "."));
+  if (writable && !file.tryLock(File::Lock::kExclusive)) {
+    throw FileError(errc::kUnspecified, beingWrittenText(path));
   }
   auto impl = std::make_unique<Impl>();
   impl->path = path;

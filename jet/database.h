@@ -36,9 +36,11 @@ namespace jet {
 class Database {
  public:
   // Opens an existing file. A file without a database password opens with any password; one
-  // with a password only with exactly that password (case-sensitive). Read-only opens take a
-  // shared lock and never write; writable opens take an exclusive lock, so a second writable
-  // open of the same file (even in this process) fails as locked.
+  // with a password only with exactly that password (case-sensitive). A writable open is the
+  // file's one writer until it closes: a second writable open of the same file, from any
+  // process or this one, fails at once with "... is being written by another program".
+  // Read-only opens never write and lock nothing, so they work beside a writer (and see its
+  // changes as they reach the file).
   static Database open(const std::filesystem::path& path, std::u16string_view password = {},
                        bool writable = false);
 

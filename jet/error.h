@@ -34,4 +34,12 @@ class Error : public std::runtime_error {
   int32_t number_;
 };
 
+// A failure of the file itself rather than of one operation on its content: it cannot be
+// opened, read or written, or another program is writing it. Every later operation that
+// needs the file is likely to fail the same way, so callers may stop rather than retry.
+class FileError : public Error {
+ public:
+  using Error::Error;
+};
+
 }  // namespace jet

@@ -1,17 +1,22 @@
 // The one platform file layer of the engine: a file opened read-only or read-write, read and
 // written at byte offsets, with a lock that other openers of the file see. Everything else in
-// jet/ is portable and goes through this class; errors come back as jet::Error
+// jet/ is portable and goes through this class; errors come back as jet::FileError
 // (errc::kUnspecified). Two implementations, chosen at build time: file_posix.cc and
 // file_win32.cc.
 //
 // Sharing: a read-only open lets other programs read and write the file meanwhile (Access may
 // have it open); on Windows a read-write or created file denies other writers, and a file
-// another program holds exclusively fails to open with an "in use" message.
+// another program holds exclusively fails to open with an "in use" message. A writer also
+// takes the exclusive lock (jet::Database does on every writable open), which is what keeps a
+// second writer out on POSIX; readers take no lock.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
+
+#include "jet/unicode.h"
 
 namespace jet {
 
@@ -24,7 +29,7 @@ class File {
   };
   enum class Lock { kNone, kShared, kExclusive };
 
-  // Opens `path`; throws jet::Error naming the path when it is missing, unreadable, or
+  // Opens `path`; throws jet::FileError naming the path when it is missing, unreadable, or
   // (kCreate) already there.
   static File open(const std::filesystem::path& path, Mode mode);
 
@@ -78,5 +83,17 @@ class File {
 // Moves `from` over `to`, replacing a file there. On Windows a target held open for a moment
 // (a virus scanner, an indexer) is retried for about a second. Throws jet::Error naming both.
 void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// What a second writer of a file is told, on every platform: on POSIX when the lock is taken,
+// on Windows already when the share mode refuses the open.
+inline std::string beingWrittenText(const std::filesystem::path& path) {
+  return "The file '" + pathText(path) + "' is being written by another program; try again when it has finished.";
+}
+
+// Renames `from` to `to` unless something named `to` exists: false then, with `from` left as
+// it was. Two programs that publish a new file under one name so never replace each other's.
+// On Windows a new file held for a moment (a virus scanner) is retried for about a second.
+// Throws jet::FileError naming both paths on any other failure.
+bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace jet

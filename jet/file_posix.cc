@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -31,8 +32,13 @@ namespace {
   } else {
     text += std::string(": ") + std::strerror(err) + ".";
   }
-  throw Error(errc::kUnspecified, text);
+  throw FileError(errc::kUnspecified, text);
 }
+
+// The lock is one byte this far into the file, beyond any data a Jet file can hold (Jet 4.0
+// stops at 2 GB). The Win32 layer locks the same byte, so on a shared folder a Linux and a
+// Windows machine exclude each other where the file server passes byte-range locks on.
+constexpr off_t kLockOffset = off_t{1} << 62;
 
 }  // namespace
 
@@ -103,13 +109,13 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
 
 void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (readSomeAt(offset, out) != out.size()) {
-    throw Error(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
-                                        std::to_string(offset) + ").");
+    throw FileError(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
+                                            std::to_string(offset) + ").");
   }
 }
 
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
@@ -122,7 +128,7 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
 }
 
 void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
 #if defined(IOV_MAX)
   constexpr size_t kMaxPieces = std::min<size_t>(IOV_MAX, 1024);
   std::vector<iovec> iov;
@@ -167,7 +173,7 @@ void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pi
 }
 
 void File::truncate(uint64_t size) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(path_, "Cannot write", errno);
 }
 
@@ -176,13 +182,30 @@ void File::sync() {
 }
 
 bool File::tryLock(Lock lock) {
+#if defined(F_OFD_SETLK)
+  // An open-file-description lock: it belongs to this File, as on Windows, and unlike a
+  // process-wide fcntl lock it is not lost when some other descriptor of the file is closed.
+  struct flock range {};
+  range.l_type = lock == Lock::kExclusive ? F_WRLCK : lock == Lock::kShared ? F_RDLCK : F_UNLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = kLockOffset;
+  range.l_len = 1;
+  for (;;) {
+    if (::fcntl(fd_, F_OFD_SETLK, &range) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EACCES) return false;
+    if (errno == EINVAL) break;  // a kernel without such locks: whole-file locks below
+    // A file system without locks (some network mounts): carry on unlocked.
+    if (errno == ENOLCK || errno == EOPNOTSUPP) return true;
+    fail(path_, "Cannot lock", errno);
+  }
+#endif
   int op = LOCK_UN;
   if (lock == Lock::kShared) op = LOCK_SH | LOCK_NB;
   if (lock == Lock::kExclusive) op = LOCK_EX | LOCK_NB;
   while (::flock(fd_, op) != 0) {
     if (errno == EINTR) continue;
     if (errno == EWOULDBLOCK) return false;
-    // A file system without locks (some network mounts): carry on unlocked.
     if (errno == ENOLCK || errno == EOPNOTSUPP) return true;
     fail(path_, "Cannot lock", errno);
   }
@@ -195,6 +218,30 @@ void replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     throw Error(errc::kUnspecified, "Cannot move '" + pathText(from) + "' to '" + pathText(to) +
                                         "': " + std::strerror(err) + ".");
   }
+}
+
+bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to) {
+  auto failed = [&](int err) {
+    fail(to, "Cannot rename '" + pathText(from) + "' to", err);
+  };
+#if defined(RENAME_NOREPLACE)
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failed(errno);
+#endif
+  // A second name, then the first one dropped: link() never replaces what is there.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) failed(errno);
+  // A file system without hard links (FAT): a rival appearing between the test and the
+  // rename is not caught here.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  if (::rename(from.c_str(), to.c_str()) != 0) failed(errno);
+  return true;
 }
 
 }  // namespace jet

@@ -83,7 +83,7 @@ std::string systemMessage(DWORD err) {
     default:
       text += ": " + systemMessage(err) + ".";
   }
-  throw Error(errc::kUnspecified, text);
+  throw FileError(errc::kUnspecified, text);
 }
 
 }  // namespace
@@ -101,10 +101,18 @@ File File::open(const std::filesystem::path& path, Mode mode) {
   HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   const char* what = mode == Mode::kCreate ? "Cannot create" : "Cannot open";
-  if (handle == INVALID_HANDLE_VALUE) fail(path, what, GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    // Another handle with write access (one of our writers, Access with the file open) keeps
+    // a writer out through the share mode, before the lock is even tried.
+    if (mode == Mode::kReadWrite && err == ERROR_SHARING_VIOLATION) {
+      throw FileError(errc::kUnspecified, beingWrittenText(path));
+    }
+    fail(path, what, err);
+  }
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     CloseHandle(handle);
-    throw Error(errc::kUnspecified, std::string(what) + " '" + pathText(path) + "': it is not a file.");
+    throw FileError(errc::kUnspecified, std::string(what) + " '" + pathText(path) + "': it is not a file.");
   }
   File f;
   f.handle_ = handle;
@@ -167,13 +175,13 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
 
 void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (readSomeAt(offset, out) != out.size()) {
-    throw Error(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
-                                        std::to_string(offset) + ").");
+    throw FileError(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
+                                            std::to_string(offset) + ").");
   }
 }
 
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   size_t done = 0;
   while (done < data.size()) {
     OVERLAPPED o = at(offset + done);
@@ -190,7 +198,7 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
 // WriteFileGather needs unbuffered, sector-aligned I/O; page runs are instead copied into one
 // staging buffer of a few MB and written with one call each.
 void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   size_t total = 0;
   for (const auto piece : pieces) total += piece.size();
   std::vector<uint8_t> staging;
@@ -215,7 +223,7 @@ void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pi
 }
 
 void File::truncate(uint64_t size) {
-  if (!writable_) throw Error(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
   if (!SetFileInformationByHandle(h(handle_), FileEndOfFileInfo, &end, sizeof end)) {
@@ -274,6 +282,19 @@ void replaceFile(const std::filesystem::path& from, const std::filesystem::path&
                                            ? std::string("it is in use by another program")
                                            : systemMessage(err)) +
                                       ".");
+}
+
+bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to) {
+  DWORD err = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    // Without MOVEFILE_REPLACE_EXISTING the move never replaces what is there.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    err = GetLastError();
+    if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) return false;
+    if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION && err != ERROR_LOCK_VIOLATION) break;
+    Sleep(20 * (attempt + 1));  // a scanner holding the new file for a moment
+  }
+  fail(to, "Cannot rename '" + pathText(from) + "' to", err);
 }
 
 }  // namespace jet

@@ -3,12 +3,14 @@
 // true branch before it tests, so a test that fails takes that branch, as the failure
 // rule requires.
 #include <filesystem>
+#include <random>
 
 #include "certfile/create.h"
 #include "certfile/data_source.h"
 #include "certfile/message_box.h"
 #include "certfile/upgrade.h"
 #include "data/ado.h"
+#include "jet/error.h"
 #include "jet/file.h"
 #include "run/cert_path.h"
 #include "run/failure_rule.h"
@@ -41,9 +43,22 @@ constexpr const char16_t* kTrainingQuery =
     u"= Roster.ID) ON Control.License_Nbr = Roster.License WHERE Training.PassFail = True";
 
 // The path goes in as a quoted value when it holds a ';' or a quote, so it arrives intact.
-std::u16string connectionString(const std::u16string& path) {
+// The source is opened so that others may go on reading and writing it. The certificate
+// file is opened denying other writers: the run is its one writer from the open on, so two
+// runs never interleave their changes, and one that finds the file taken stops there.
+std::u16string connectionString(const std::u16string& path, bool oneWriter) {
   return u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + certfile::dataSourceValue(path) +
-         u";Jet OLEDB:Database Password=" + kPassword + u";Mode=Read|Write";
+         u";Jet OLEDB:Database Password=" + kPassword +
+         (oneWriter ? u";Mode=Read|Write|Share Deny Write" : u";Mode=Read|Write");
+}
+
+// Eight hex digits, drawn anew for each run.
+std::u16string randomTag() {
+  std::random_device random;
+  const uint32_t n = random();
+  std::u16string tag;
+  for (int shift = 28; shift >= 0; shift -= 4) tag += u"0123456789abcdef"[(n >> shift) & 0xF];
+  return tag;
 }
 
 bool hasCurrentRow(const std::optional<data::Recordset>& rs) {
@@ -100,7 +115,7 @@ class Run {
       // Opening the source database and its two queries.
       case 9: s_.cnSource.emplace(); break;
       case 10: need(s_.cnSource).setCursorLocation(data::adUseClient); break;
-      case 11: need(s_.cnSource).setConnectionString(connectionString(s_.sSourceFile)); break;
+      case 11: need(s_.cnSource).setConnectionString(connectionString(s_.sSourceFile, false)); break;
       case 12: need(s_.cnSource).open(); break;
       case 13: s_.rsQual.emplace(); break;
       case 14: need(s_.rsQual).setActiveConnection(need(s_.cnSource)); break;
@@ -129,19 +144,17 @@ class Run {
       // The file and its table are made under a scratch name and renamed into place only
       // once both exist: a run that fails or is killed in between (a full disk, a power cut)
       // must not leave a tableless file that every later run would take as its certificate
-      // file and fail on.
-      case 30: {
-        const std::filesystem::path scratch = scratchCertPath();
-        std::error_code ec;
-        std::filesystem::remove(scratch, ec);  // left by a run killed before the rename
-        certfile::CreateAccessDatabase(scratch.u16string());
-        break;
-      }
+      // file and fail on. The scratch name is the run's own, and the rename never replaces:
+      // when another run has put its file there first, that file is the one to use, and the
+      // open decides which run writes it.
+      case 30: certfile::CreateAccessDatabase(scratchCertPath().u16string()); break;
       case 31: {
         const std::filesystem::path scratch = scratchCertPath();
         try {
           certfile::CreateAccessTable(scratch.u16string());
-          jet::replaceFile(scratch, std::filesystem::path(s_.sCertFile));
+          if (!jet::renameIfAbsent(scratch, std::filesystem::path(s_.sCertFile))) {
+            std::filesystem::remove(scratch);
+          }
         } catch (...) {
           std::error_code ec;
           std::filesystem::remove(scratch, ec);
@@ -160,10 +173,16 @@ class Run {
       // Opening the certificate file.
       case 34:
         if (!s_.cnCerts) s_.cnCerts.emplace();
-        s_.cnCerts->setConnectionString(connectionString(s_.sCertFile));
+        s_.cnCerts->setConnectionString(connectionString(s_.sCertFile, true));
         break;
       case 35: need(s_.cnCerts).setCursorLocation(data::adUseClient); break;
-      case 36: need(s_.cnCerts).open(u"", u"", u"", data::adConnectUnspecified); break;
+      case 36:
+        // Every later step works on this connection: without it the stage ends here, with
+        // the one message that says why (another run writing the file, a foreign file).
+        next_ = kEnd - 1;
+        need(s_.cnCerts).open(u"", u"", u"", data::adConnectUnspecified);
+        next_ = 37;
+        break;
       case 37: command().setActiveConnection(need(s_.cnCerts)); break;
       case 38: command().setCommandText(kCertQuery); break;
       case 39: command().setCommandType(data::adCmdText); break;
@@ -177,7 +196,7 @@ class Run {
       case 45:  // decision: does the table hold rows?
         if (!(certs().recordCount() > 0)) next_ = 50;
         break;
-      case 46: need(s_.cnCerts).execute(u"DELETE * FROM Tarvo_Certs"); break;
+      case 46: clear(); break;
       case 47:  // decision: is rsCerts open?
         if (certs().state() != data::adStateOpen) next_ = 50;
         break;
@@ -198,9 +217,9 @@ class Run {
 
       // The qualification pass.
       case 53: startPass(s_.rsQual, 54, 60, "qualification"); break;
-      case 54: certs().addNew(); break;
+      case 54: store([&] { certs().addNew(); }, true, 60); break;
       case 55: FillCertRow(Pass::Qualification, need(s_.rsQual), certs(), rule_); break;
-      case 56: certs().updateBatch(data::adAffectAll); break;
+      case 56: store([&] { certs().updateBatch(data::adAffectAll); }, false, 60); break;
       case 57: need(s_.rsQual).moveNext(); break;
       case 58: advanceProgress(); break;
       case 59: nextRow(54, 60); break;
@@ -208,9 +227,9 @@ class Run {
 
       // The training pass.
       case 61: startPass(s_.rsTrain, 62, 68, "training"); break;
-      case 62: certs().addNew(); break;
+      case 62: store([&] { certs().addNew(); }, true, 68); break;
       case 63: FillCertRow(Pass::Training, need(s_.rsTrain), certs(), rule_); break;
-      case 64: certs().updateBatch(data::adAffectAll); break;
+      case 64: store([&] { certs().updateBatch(data::adAffectAll); }, false, 68); break;
       case 65: need(s_.rsTrain).moveNext(); break;
       case 66: advanceProgress(); break;
       case 67: nextRow(62, 68); break;
@@ -252,12 +271,64 @@ class Run {
     return textCopy(need(source).field(u"License").value());
   }
 
+  // Step 46. A clear that failed leaves the old rows in the table, and new rows on top of
+  // them would make a file that looks whole but holds both: the rest of the stage, which
+  // only adds, is skipped, and the message says so. A table that is not there holds no old
+  // rows; that failure goes on as any other.
+  void clear() {
+    try {
+      need(s_.cnCerts).execute(u"DELETE * FROM Tarvo_Certs");
+    } catch (const jet::Error& e) {
+      if (e.number() == data::errc::kTableNotFound) throw;
+      next_ = 69;
+      throw RunError(e.number(), std::string("The old certificate rows could not be deleted, so no new rows "
+                                             "were added: ") + e.description());
+    }
+  }
+
+  // Steps 54, 56, 62 and 64. A failure that is not the row's own (the record set or its
+  // connection closed, the file refusing to be written) would fail every later row the
+  // same way: it is reported once, and this pass and the next one end. A row the table
+  // refuses (a value a column cannot take) is reported and the pass goes on. Adding a row
+  // involves no value, so its failure is never the row's.
+  template <typename Body>
+  void store(Body&& body, bool notTheRow, int after) {
+    try {
+      body();
+    } catch (...) {
+      if (notTheRow || noRowCanBeStored()) {
+        s_.storingStopped = true;
+        next_ = after;
+      }
+      throw;
+    }
+  }
+
+  // Called inside a catch block.
+  bool noRowCanBeStored() const {
+    if (!s_.rsCerts || s_.rsCerts->state() != data::adStateOpen || !s_.cnCerts ||
+        s_.cnCerts->state() != data::adStateOpen) {
+      return true;
+    }
+    try {
+      throw;
+    } catch (const jet::FileError&) {
+      return true;
+    } catch (const jet::Error& e) {
+      return e.number() == data::errc::kObjectClosed || e.number() == data::errc::kNoConnection;
+    } catch (...) {
+      return false;
+    }
+  }
+
   // Steps 53 and 61. The pass ends at once (its true branch) when the bound cannot be read
   // or the certificate record set is not open: with either unusable it has nothing it
-  // could copy, and every row would fail every step.
+  // could copy, and every row would fail every step. After a pass stopped because no row
+  // could be stored, the next one ends without a word: the cause has been reported.
   void startPass(std::optional<data::Recordset>& source, int firstRow, int after,
                  const char* name) {
     next_ = after;
+    if (s_.storingStopped) return;
     s_.passBound = need(source).recordCount();
     s_.passCounter = 1;
     if (!s_.rsCerts || s_.rsCerts->state() != data::adStateOpen) {
@@ -294,12 +365,14 @@ class Run {
   RunState s_;
   int next_ = 1;
 
-  // Empty while no certificate path could be formed (no licence number read): creating
-  // and opening the empty path then fail without touching any file.
+  // Unique to this run, so that two runs creating the file at once never share it. Empty
+  // while no certificate path could be formed (no licence number read): creating and
+  // opening the empty path then fail without touching any file.
   std::filesystem::path scratchCertPath() const {
     if (s_.sCertFile.empty()) return {};
-    return std::filesystem::path(s_.sCertFile + u".creating-table");
+    return std::filesystem::path(s_.sCertFile + u".creating-" + scratchTag_);
   }
+  const std::u16string scratchTag_ = randomTag();
 };
 
 }  // namespace

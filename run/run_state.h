@@ -41,6 +41,8 @@ struct RunState {
   bool hasType = false;
   int32_t passCounter = 0;
   int32_t passBound = 0;
+  // A pass ended because the certificate file could store no row: the passes copy nothing more.
+  bool storingStopped = false;
 };
 
 }  // namespace run

@@ -1,22 +1,62 @@
 // Drills on the certificate side of a run on the generated Tarvo sample: a program directory
 // that cannot be written, a certificate file that is no database or that another process
-// holds, a full disk, and the process killed during the copy passes. In each the source stays
-// byte for byte as it was, the run ends in clear messages, and a certificate file left behind
-// still opens and holds a prefix of the rows a full run writes.
+// holds, a full disk, the process killed during the copy passes, and two runs on one file. In
+// each the source stays byte for byte as it was, the run ends in clear messages, and a
+// certificate file left behind still opens and holds a prefix of the rows a full run writes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 #include <random>
+#include <set>
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/unicode.h"
 #include "tests/drills/drill_support.h"
 #include "tests/support/write_trace.h"
+#include "tools/tarvo_database.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace drills;
+
+size_t lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// A run that found the certificate file taken: one clear message, nothing else.
+void expectStoppedAsTaken(const ChildResult& r) {
+  expectClearFailure(r);
+  EXPECT_EQ(lines(r.err), 1u) << r.err;
+  EXPECT_NE(r.err.find("is being written by another program; try again when it has finished"), std::string::npos);
+}
+
+// Two sources of one licence: a large one whose passes each write their rows in several
+// groups, and a small one, so that rows of both in one file would show; with the rows a run
+// gives each. Made once.
+struct TwoSources {
+  TwoSources() {
+    for (int i : {0, 1}) {
+      tools::TarvoOptions options;
+      options.seed = 14;
+      if (i == 0) options.people = 1500, options.qualifications = options.trainings = 15000;
+      tools::writeTarvoDatabase(tools::TarvoModel(options), file[i]);
+      bytes[i] = fileBytes(file[i]);
+      name = jet::toUtf8(tools::TarvoModel(options).licenseNumber()) + ".mdb";
+      EXPECT_EQ(runBatch(file[i], dir.path()).exitCode, 0);
+      rows[i] = readCertRows(dir / name);
+      fs::rename(dir / name, dir / ("certs" + std::to_string(i) + ".mdb"));
+    }
+  }
+  testsupport::TempDir dir;
+  fs::path file[2] = {dir / "large.mdb", dir / "small.mdb"};
+  std::string bytes[2], name;
+  std::vector<CertRow> rows[2];
+};
+const TwoSources& twoSources() {
+  static const TwoSources sources;
+  return sources;
+}
 
 class CertificateFileDrill : public ::testing::Test {
  protected:
@@ -71,7 +111,7 @@ TEST_F(CertificateFileDrill, AForeignOrHeldCertificateFileIsReportedAndKept) {
     auto holder = jet::Database::open(certFile(), u"", /*writable=*/true);
     ChildOptions options;
     options.deadline = std::chrono::seconds(60);
-    expectClearFailure(runBatch(source_, out_, options));
+    expectStoppedAsTaken(runBatch(source_, out_, options));
   }
   EXPECT_EQ(readCertRows(certFile()), rows);
 }
@@ -104,6 +144,16 @@ TEST_F(CertificateFileDrill, AFullDiskEndsInMessagesAndTheNextRunRecovers) {
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(readCertRows(certFile()), all);
   }
+  // A full disk under the earlier file's pages makes the clear fail: its rows stay, none are
+  // added on top of them, and one message says so.
+  ChildOptions options;
+  options.fileSizeLimit = 8192;
+  const ChildResult r = runBatch(source_, out_, options);
+  expectClearFailure(r);
+  EXPECT_EQ(lines(r.err), 1u) << r.err;
+  EXPECT_NE(r.err.find("The old certificate rows could not be deleted, so no new rows were added: "), std::string::npos)
+      << r.err;
+  EXPECT_EQ(readCertRows(certFile()), all);
 }
 
 TEST_F(CertificateFileDrill, AKilledRunLeavesAFileThatOpensWithAPrefixOfTheRows) {
@@ -181,6 +231,67 @@ TEST_F(CertificateFileDrill, ARunKilledBeforeAnyOfItsWritesLeavesAPrefixOfTheRow
     EXPECT_GE(cut, 3);
     RecordProperty(fresh ? "writesOfAFreshRun" : "writesOfARefill", cut);
   }
+}
+
+TEST_F(CertificateFileDrill, ADiskThatFillsInAPassIsReportedOnceNotPerRowGroup) {
+  const TwoSources& sources = twoSources();
+  ChildOptions options;
+  options.fileSizeLimit = fs::file_size(sources.dir / "certs1.mdb");  // full early in the first pass
+  const ChildResult r = runBatch(sources.file[0], out_, options);
+  expectClearFailure(r);
+  EXPECT_LE(lines(r.err), 2u) << r.err;  // the pass, and the close that still cannot write
+  EXPECT_TRUE(isPrefix(readCertRows(out_ / sources.name), sources.rows[0]));
+}
+
+// Two runs on one program directory: a large source's and a small one's, started together
+// and the small one while the large one is held before its writes (as it makes a new file,
+// before its clear, in each pass). Another program holds the large source open for writing
+// all along. One run writes; one that finds the file taken stops with one message; the file
+// ends with exactly one run's rows.
+TEST_F(CertificateFileDrill, TwoRunsOnOneFileLeaveExactlyOneRunsRows) {
+  if (!testsupport::canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
+  const TwoSources& sources = twoSources();
+  const fs::path &large = sources.file[0], &small = sources.file[1];
+  const fs::path cert = out_ / sources.name, earlier = sources.dir / "certs1.mdb";
+  auto holder = jet::Database::open(large, tools::kTarvoPassword, /*writable=*/true);
+
+  fs::copy_file(earlier, cert);
+  auto second = std::async(std::launch::async, [&] { return runBatch(small, out_); });
+  const ChildResult first = runBatch(large, out_), other = second.get();
+  if (first.exitCode != 0) expectStoppedAsTaken(first);
+  if (other.exitCode != 0) expectStoppedAsTaken(other);
+  // The rows of a run that went through (of the later one when both did, one after the other).
+  const auto rows = readCertRows(cert);
+  EXPECT_TRUE((rows == sources.rows[0] && first.exitCode == 0) || (rows == sources.rows[1] && other.exitCode == 0))
+      << rows.size() << " rows";
+
+  std::set<std::string> seen;
+  for (int k = -1;; k += k < 1 ? 1 : 3) {  // the groups of a pass take several writes each
+    SCOPED_TRACE("held before write " + std::to_string(std::max(k, 0)) + (k < 0 ? " of a fresh run" : ""));
+    fs::remove(cert);
+    if (k >= 0) fs::copy_file(earlier, cert);
+    ChildResult held;
+    ChildOptions options;
+    options.killAtWrite = std::max(k, 0);
+    options.whilePaused = [&] {
+      if (k >= 0) {
+        const auto now = readCertRows(cert);
+        const bool training = std::any_of(now.begin(), now.end(), [](const CertRow& r) { return r.back() == "T"; });
+        seen.insert(now == sources.rows[1] ? "opened" : now.empty() ? "cleared" : training ? "training" : "qualification");
+      }
+      held = runBatch(small, out_);
+    };
+    const ChildResult r = runBatch(large, out_, options);
+    expectOrderlyEnd(r);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readCertRows(cert), sources.rows[0]);
+    if (!r.paused) break;
+    // Held as it made its file, the large run finds the small one's there and writes over it.
+    if (k < 0) EXPECT_EQ(held.exitCode, 0) << held.err;
+    else expectStoppedAsTaken(held);
+  }
+  EXPECT_EQ(seen, (std::set<std::string>{"opened", "cleared", "qualification", "training"}));
+  EXPECT_EQ(fileBytes(large) + fileBytes(small), sources.bytes[0] + sources.bytes[1]);
 }
 
 }  // namespace

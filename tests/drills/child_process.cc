@@ -112,11 +112,12 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
     const auto end = testsupport::killAtWrite(pid, *options.killAtWrite, [&] {
       drain(outPipe[0], result.out);
       drain(errPipe[0], result.err);
-    });
+    }, options.whilePaused);
     status = end.status;
     killed = end.killed;
+    result.paused = end.paused;
   }
-  while (!options.killAtWrite) {
+  while (!options.killAtWrite || result.paused) {
     drain(outPipe[0], result.out);
     drain(errPipe[0], result.err);
     const pid_t done = waitpid(pid, &status, WNOHANG);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct ChildOptions {
   // SIGKILL as the child enters its write call number N (0-based; pwrite and pwritev, the
   // calls a database file is written with), so exactly N of them took effect.
   std::optional<int> killAtWrite;
+  // With killAtWrite: hold the child there instead, run this, and let it go on.
+  std::function<void()> whilePaused;
 };
 
 struct ChildResult {
@@ -28,6 +31,7 @@ struct ChildResult {
   int exitCode = -1;
   int signal = 0;       // the signal that ended it, when !exited
   bool hung = false;    // the deadline passed
+  bool paused = false;  // held at killAtWrite; false when it ended before that write
   std::chrono::microseconds elapsed{0};
   std::string out, err;
 };

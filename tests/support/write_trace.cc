@@ -28,9 +28,10 @@ void traceMe() {
 #endif
 }
 
-TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop) {
+TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop,
+                     const std::function<void()>& whilePaused) {
 #if !defined(TARVO_TRACE_WRITES)
-  (void)child, (void)n, (void)onStop;
+  (void)child, (void)n, (void)onStop, (void)whilePaused;
   throw std::runtime_error("write calls cannot be traced here");
 #else
   TraceEnd end;
@@ -58,12 +59,17 @@ TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop) {
     ptrace(PTRACE_GETREGS, child, nullptr, &regs);
     const auto call = static_cast<long>(regs.orig_rax);
     if (call != SYS_pwrite64 && call != SYS_pwritev && call != SYS_pwritev2) continue;
-    if (writes++ == n) {
-      kill(child, SIGKILL);
-      waitpid(child, &end.status, 0);
-      end.killed = true;
+    if (writes++ != n) continue;
+    if (whilePaused) {
+      whilePaused();
+      end.paused = true;
+      ptrace(PTRACE_DETACH, child, nullptr, nullptr);
       return end;
     }
+    kill(child, SIGKILL);
+    waitpid(child, &end.status, 0);
+    end.killed = true;
+    return end;
   }
 #endif
 }

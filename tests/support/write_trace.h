@@ -18,11 +18,15 @@ void traceMe();
 struct TraceEnd {
   int status = 0;       // the child's last wait status
   bool killed = false;  // it was killed at the write; false when it ended first
+  bool paused = false;  // it was held before the write and let go
 };
 
 // Follows `child`, stopped at its exec or its SIGSTOP after traceMe(), through its system
 // calls and kills it as it enters write call number `n` (0-based). `onStop` runs at every stop,
-// e.g. to drain the child's output pipes.
-TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop = {});
+// e.g. to drain the child's output pipes. With `whilePaused`, the child is not killed there:
+// `whilePaused` runs while it is held before that write, and then it goes on untraced
+// (killed stays false; the caller waits for its end).
+TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop = {},
+                     const std::function<void()>& whilePaused = {});
 
 }  // namespace testsupport
