@@ -20,13 +20,13 @@ struct Database::Impl {
 
 namespace {
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) { return "'" + pathText(path) + "'"; }
 
 HeaderPage readHeader(File& file, const std::filesystem::path& path) {
   std::vector<uint8_t> page0(kPageSizeJet4);
   size_t got = file.readSomeAt(0, page0);
   page0.resize(got);
-  HeaderPage h = parseHeaderPage(page0, path.string());
+  HeaderPage h = parseHeaderPage(page0, pathText(path));
   if (h.isJet3()) {
     throw Error(errc::kUnspecified, quoted(path) +
                                         " is a Jet 3 (Access 97) database, an unsupported format; only "

@@ -503,7 +503,8 @@ TEST(WritePathTest, ALinkedTableIsReadButNeverWritten) {
     EXPECT_EQ(catalog.tables().count(), 4);
     EXPECT_EQ(catalog.tables().item(u"control").name(), u"Control");
     EXPECT_GT(catalog.tables().item(u"Control").columns().count(), 1);
-    EXPECT_NE(errorOf([&] { jet::Database::open(be, kPassword, true); }), 0) << "held with a reader's lock";
+    // Read as a source is: another program may write the back end meanwhile.
+    EXPECT_NO_THROW(jet::Database::open(be, kPassword, true));
     cn.close();
     EXPECT_NO_THROW(jet::Database::open(be, kPassword, true));
   }
