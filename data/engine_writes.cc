@@ -42,12 +42,12 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
 
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
                  std::span<const std::pair<size_t, const jet::Value*>> values,
-                 std::vector<const jet::Value*>& row) {
+                 std::vector<const jet::Value*>& row, jet::RowPointer* stored) {
   row.assign(writer.tableDef(table).columns.size(), nullptr);
   for (const auto& [position, value] : values) {
     if (position < row.size()) row[position] = value;
   }
-  return writer.insertRow(table, jet::RowValues(std::span<const jet::Value* const>(row)));
+  return writer.insertRow(table, jet::RowValues(std::span<const jet::Value* const>(row)), stored);
 }
 
 }  // namespace data

@@ -33,9 +33,10 @@ void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
 // (of two for one position, the later); columns not given are Null, and a counter column
 // given no value is numbered by the engine. Returns the counter's value, or 0 when the
 // table has none. The values are read where they are, not copied; `row` is scratch space the
-// caller keeps between calls so that storing a row allocates nothing.
+// caller keeps between calls so that storing a row allocates nothing. `stored`, when given,
+// receives where the row went.
 int32_t storeRow(jet::DatabaseWriter& writer, std::u16string_view table,
                  std::span<const std::pair<size_t, const jet::Value*>> values,
-                 std::vector<const jet::Value*>& row);
+                 std::vector<const jet::Value*>& row, jet::RowPointer* stored = nullptr);
 
 }  // namespace data

@@ -1,5 +1,7 @@
 #include "data/field.h"
 
+#include <cstring>
+
 #include "data/recordset_state.h"
 #include "data/text.h"
 #include "data/value_convert.h"
@@ -66,10 +68,15 @@ Field Fields::byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_v
   // A hint names the first field equal to some name once kept where this one is. Equality
   // without regard to case is an equivalence, so when the hinted field equals this name too,
   // no field before it can: the hint gives the same answer as the scan.
+  // Callers nearly always spell a name as the field does, so an exact match is tried first.
   RecordsetState::NameHint& hint = rs->nameHint(name.data());
-  if (hint.name == name.data() && hint.field < rs->fields.size() &&
-      jet::sql::equalsIgnoringCase(rs->fields[hint.field].name, name)) {
-    return Field(rs, static_cast<int>(hint.field), rs->generation);
+  if (hint.name == name.data() && hint.field < rs->fields.size()) {
+    const std::u16string& hinted = rs->fields[hint.field].name;
+    const bool same = hinted.size() == name.size() &&
+                      std::memcmp(hinted.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
+    if (same || jet::sql::equalsIgnoringCase(hinted, name)) {
+      return Field(rs, static_cast<int>(hint.field), rs->generation);
+    }
   }
   for (size_t i = 0; i < rs->fields.size(); ++i) {
     if (jet::sql::equalsIgnoringCase(rs->fields[i].name, name)) {

@@ -5,6 +5,7 @@
 #include "data/text.h"
 #include "data/type_codes.h"
 #include "jet/database.h"
+#include "jet/database_writer.h"
 #include "jet/sql/executor.h"
 
 namespace data {
@@ -120,9 +121,10 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.fields = std::move(fields);
   s.openConnection = s.connection;
   s.source = std::move(source);
-  s.stored.clear();
-  s.stored.resize(s.fields.size());
-  s.storedRows = 0;
+  s.storedAt.clear();
+  s.lastStored.clear();
+  s.deletionsSeen = jet::DatabaseWriter::deletions();
+  s.trustedFrom = 0;
   s.wrote = false;
   s.pending.clear();
   s.position = 0;
@@ -142,8 +144,8 @@ void Recordset::close() {
   s.open = false;
   s.result.reset();
   s.fields.clear();
-  s.stored.clear();
-  s.storedRows = 0;
+  std::vector<uint32_t>().swap(s.storedAt);
+  s.lastStored.clear();
   s.wrote = false;
   s.pending.clear();
   s.position = 0;
@@ -209,6 +211,21 @@ void Recordset::addNew() {
   s.position = s.total() - 1;
 }
 
+Value RecordsetState::storedValue(size_t stored, size_t field) const {
+  if (stored + 1 == storedAt.size() && field < lastStored.size()) return lastStored[field];
+  if (stored < trustedFrom || jet::DatabaseWriter::deletions() != deletionsSeen) {
+    fail(errc::kNoCurrentRecord, "The current record may have been deleted: rows were deleted "
+                                 "from the file since it was stored.");
+  }
+  jet::Database& db = openConnection->database();  // writes what is pending first
+  const size_t column[] = {fields[field].tableColumn};
+  std::vector<Value> out;
+  if (!db.readRow(*db.tableDef(baseTable), jet::RowPointer::fromRaw(storedAt[stored]), column, out)) {
+    fail(errc::kNoCurrentRecord, "The current record has been deleted.");
+  }
+  return std::move(out[0]);
+}
+
 void Recordset::updateBatch(int affectRecords) {
   RecordsetState& s = *state_;
   s.requireOpen();
@@ -238,8 +255,13 @@ void Recordset::updateBatch(int affectRecords) {
       if (!s.fields[f].autoIncrement) values.emplace_back(s.fields[f].tableColumn, &row[f]);
     }
     s.wrote = true;
+    if (const uint64_t deletions = jet::DatabaseWriter::deletions(); deletions != s.deletionsSeen) {
+      s.deletionsSeen = deletions;
+      s.trustedFrom = s.storedAt.size();
+    }
+    jet::RowPointer at;
     try {
-      int32_t counter = storeRow(*writer, s.baseTable, values, s.tableRow);
+      int32_t counter = storeRow(*writer, s.baseTable, values, s.tableRow, &at);
       for (size_t f = 0; f < s.fields.size(); ++f) {
         if (s.fields[f].autoIncrement && counter != 0) row[f] = Value(counter);
       }
@@ -249,9 +271,9 @@ void Recordset::updateBatch(int affectRecords) {
       s.pending.erase(s.pending.begin());
       throw;
     }
-    for (size_t f = 0; f < s.fields.size(); ++f) s.stored[f].append(row[f]);
-    ++s.storedRows;
-    s.spareRow = std::move(row);
+    s.storedAt.push_back(at.raw());
+    s.spareRow = std::move(s.lastStored);
+    s.lastStored = std::move(row);
     s.pending.erase(s.pending.begin());
   }
 }

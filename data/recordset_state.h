@@ -2,8 +2,10 @@
 // rows of the query plus the rows added since.
 //
 // Rows are numbered 0 .. total()-1: first the query's rows (held by the engine's
-// ResultSet), then the rows added and stored since (kept as compactly as query rows, so
-// that a record set that receives millions of rows stays small), then the pending ones.
+// ResultSet), then the rows added and stored since, then the pending ones. A stored row is
+// kept as where it went in the file (4 bytes) and read back from there when asked for, so a
+// record set that receives millions of rows stays small; the row stored last, the one a
+// caller most likely looks at again, is kept whole as well.
 #pragma once
 
 #include <array>
@@ -18,7 +20,6 @@
 #include "data/error.h"
 #include "data/types.h"
 #include "data/value.h"
-#include "jet/sql/column_store.h"
 #include "jet/sql/result_set.h"
 
 namespace data {
@@ -47,8 +48,12 @@ struct RecordsetState {
   std::vector<FieldInfo> fields;
   std::u16string baseTable;  // empty when rows cannot be added (a join)
   std::u16string baseLink;   // the link the one table was read through, else empty
-  std::vector<jet::sql::ColumnStore> stored;  // one per field
-  size_t storedRows = 0;
+  std::vector<uint32_t> storedAt;  // jet::RowPointer::raw() of each stored row
+  std::vector<Value> lastStored;
+  // A delete may free the slot of a stored row for another row: locators of rows stored before
+  // the last delete are no longer read (jet::DatabaseWriter::deletions()).
+  uint64_t deletionsSeen = 0;
+  size_t trustedFrom = 0;
   bool wrote = false;  // rows went to the writer since the open, so close() writes them out
   std::vector<std::vector<Value>> pending;
   // Buffers kept from row to row so that adding and storing a row allocates no lists: the
@@ -84,13 +89,15 @@ struct RecordsetState {
   }
 
   size_t queryRows() const { return result ? result->rowCount() : 0; }
-  size_t firstPending() const { return queryRows() + storedRows; }
+  size_t storedRows() const { return storedAt.size(); }
+  size_t firstPending() const { return queryRows() + storedRows(); }
   size_t total() const { return firstPending() + pending.size(); }
   Value valueAt(size_t row, size_t field) const {
     if (row < queryRows()) return result->value(row, field);
-    if (row < firstPending()) return stored[field].get(row - queryRows());
+    if (row < firstPending()) return storedValue(row - queryRows(), field);
     return pending[row - firstPending()][field];
   }
+  Value storedValue(size_t stored, size_t field) const;  // recordset.cc
   bool atEnd() const { return position >= total(); }
 
   void requireOpen() const {

@@ -91,8 +91,8 @@ std::optional<uint8_t> DataPageBuilder::firstRemovedSlot() const {
 }
 
 bool DataPageBuilder::fitsPlacing(size_t rowSize) const {
-  if (rowSize <= freeSpace() && firstRemovedSlot()) return true;
-  return fits(rowSize);
+  // A new slot first: looking for a removed one walks every slot of the page.
+  return fits(rowSize) || (rowSize <= freeSpace() && firstRemovedSlot());
 }
 
 uint8_t DataPageBuilder::place(std::span<const uint8_t> rowBytes) {

@@ -93,13 +93,18 @@ class DatabaseWriter {
   // value is stored and raises the counter. Returns the autonumber stored, or 0.
   // The values may also be given as pointers (RowValues), so that a caller holding them in
   // another order need not copy them.
-  int32_t insertRow(std::u16string_view table, RowValues values);
+  // `stored`, when given, receives where the row went (for Database::readRow once written).
+  int32_t insertRow(std::u16string_view table, RowValues values, RowPointer* stored = nullptr);
   int32_t insertRow(std::u16string_view table, std::initializer_list<Value> values) {
     return insertRow(table, RowValues(std::span<const Value>(values.begin(), values.size())));
   }
 
   // Deletes every row (no predicate) or the rows the predicate picks; returns how many.
   size_t deleteRows(std::u16string_view table, const RowPredicate& predicate = {});
+  // Counts the deletes that removed rows, through any writer of this process. A row locator
+  // kept from before the count changed may point at a deleted row, or at another row stored
+  // in its slot since.
+  static uint64_t deletions();
 
   // Adds a column at the end; rows already stored read it as Null.
   void addColumn(std::u16string_view table, const ColumnSpec& column);

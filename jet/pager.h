@@ -45,7 +45,9 @@ inline constexpr uint8_t kUsageMap = 0x05;
 
 class Pager {
  public:
-  explicit Pager(File file, uint32_t pageSize = kPageSizeJet4, size_t cachePages = 2048);
+  // The cache is for pages looked at again soon (definitions, usage maps, the page being
+  // scanned); scans read each data page once, so a larger one only held a scan's tail (8 MB).
+  explicit Pager(File file, uint32_t pageSize = kPageSizeJet4, size_t cachePages = 512);
   Pager(Pager&&) = default;
   Pager& operator=(Pager&&) = default;
 

@@ -9,6 +9,7 @@
 // are deleted. Index entries are written after the data pages of each batch: a kill in between
 // leaves entries that point at deleted rows, never a live row without its entry.
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <optional>
 #include <tuple>
@@ -26,6 +27,8 @@
 namespace jet {
 namespace {
 
+std::atomic<uint64_t> deletionCount{0};
+
 // Pending pages that make the delete write a batch (as batched inserts do).
 constexpr size_t kDeleteBatchPages = 512;
 // Rows waiting to be given back that also make it write a batch (a few long chains).
@@ -38,6 +41,8 @@ struct Waiting {
 };
 
 }  // namespace
+
+uint64_t DatabaseWriter::deletions() { return deletionCount.load(std::memory_order_relaxed); }
 
 size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate& predicate) {
   TableState& t = state(table);
@@ -81,6 +86,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
       pages_.setUsage(t.def.freePagesMap, page, true);
     }
     deleted += slots.size();
+    deletionCount.fetch_add(1, std::memory_order_relaxed);
     waiting.insert(waiting.end(), pageWaiting.begin(), pageWaiting.end());
     slots.clear();
     entries.clear();

@@ -43,7 +43,7 @@ uint32_t largestRecentAutoNumber(Pager& pager, const TableDef& def, size_t colum
 
 }  // namespace
 
-int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values) {
+int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values, RowPointer* stored) {
   TableState& t = state(table);
   if (values.size() != t.def.columns.size()) {
     throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' has " + std::to_string(t.def.columns.size()) +
@@ -85,6 +85,7 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values) {
     }
   }
   const auto at = appendRow(t, row);
+  if (stored) *stored = at;
   for (size_t i = 0; i < keys.size(); ++i) {
     insertIndexEntry(t, i, leafEntry(std::move(keys[i]), at.page, static_cast<uint8_t>(at.row)), true);
   }

@@ -14,69 +14,62 @@ constexpr uint32_t kNone = UINT32_MAX;
 
 uint64_t mix(uint64_t hash, uint64_t h) { return (hash ^ h) * 0x100000001B3ull + (hash >> 17); }
 
-// The key of every row of one key column as a 64-bit word, such that two rows' keys are
-// equal as Jet compares them exactly when their words are: a number's bits (-0 taken as 0),
-// or for texts an id shared by both sides of the join for each text folded to lower case.
-// Each distinct text is folded once, so a join reads no text per row.
-std::vector<uint64_t> numberWords(const ColumnStore& s) {
-  std::vector<uint64_t> words(s.size(), 0);
-  for (size_t r = 0; r < s.size(); ++r) {
-    if (s.isNull(r)) continue;
-    double d = s.number(r);
+// A key column seen as one 64-bit word per row, such that two rows' keys are equal as Jet
+// compares them exactly when their words are: a number's bits (-0 taken as 0), or for texts
+// an id shared by both sides of the join for each text folded to lower case. Each distinct
+// text is folded once, and words are worked out as rows are visited rather than kept for
+// every row (a million-row side would need 8 MB per key column for them).
+struct KeyColumn {
+  const ColumnStore* store = nullptr;
+  size_t position = 0;            // which row number of the tuple indexes the store
+  bool text = false;
+  std::vector<uint64_t> foldedId;  // per text id of the store's pool, for texts
+
+  uint64_t word(uint32_t row) const {
+    if (text) return foldedId[store->textId(row)];
+    double d = store->number(row);
     if (d == 0) d = 0;
-    std::memcpy(&words[r], &d, sizeof d);
+    uint64_t w;
+    std::memcpy(&w, &d, sizeof w);
+    return w;
   }
-  return words;
-}
+};
 
 using FoldedIds = std::unordered_map<std::u16string, uint64_t>;
 
-std::vector<uint64_t> textWords(const ColumnStore& s, FoldedIds& folded) {
-  std::vector<uint64_t> idOf(s.size() == 0 ? 0 : s.pool().size());
+std::vector<uint64_t> foldedIds(const ColumnStore& s, FoldedIds& folded) {
+  std::vector<uint64_t> idOf(s.pool().size());
   std::u16string text;
   for (uint32_t id = 0; id < idOf.size(); ++id) {
     s.pool().get(id, text);
     for (char16_t& c : text) c = foldCase(c);
     idOf[id] = folded.try_emplace(text, folded.size()).first->second;
   }
-  std::vector<uint64_t> words(s.size(), 0);
-  for (size_t r = 0; r < s.size(); ++r) {
-    if (!s.isNull(r)) words[r] = idOf[s.textId(r)];
-  }
-  return words;
+  return idOf;
 }
 
-// One side's keys: per key column its store (for Null) and its words, and where in the tuple
-// the row number of that column's table is.
-struct SideKeys {
-  std::vector<const ColumnStore*> stores;
-  std::vector<std::vector<uint64_t>> words;
-  std::vector<size_t> positions;
-};
+using SideKeys = std::vector<KeyColumn>;
 
-// Words for both sides, or nothing when a key pair is not two text or two number columns
+// Word keys for both sides, or nothing when a key pair is not two text or two number columns
 // (the general comparison below handles those).
 bool keyWords(const std::vector<JoinKey>& leftKeys, const std::vector<JoinKey>& rightKeys,
               SideKeys& left, SideKeys& right) {
   for (size_t i = 0; i < leftKeys.size(); ++i) {
     const ColumnStore& a = *leftKeys[i].store;
     const ColumnStore& b = *rightKeys[i].store;
-    const bool aEmpty = a.size() == 0, bEmpty = b.size() == 0;
-    if (aEmpty || bEmpty) return false;
+    if (a.size() == 0 || b.size() == 0) return false;
+    KeyColumn ka{&a, leftKeys[i].position, false, {}};
+    KeyColumn kb{&b, rightKeys[i].position, false, {}};
     if (a.isText() && b.isText()) {
       FoldedIds folded;
-      left.words.push_back(textWords(a, folded));
-      right.words.push_back(textWords(b, folded));
-    } else if (a.isNumber() && b.isNumber()) {
-      left.words.push_back(numberWords(a));
-      right.words.push_back(numberWords(b));
-    } else {
+      ka.text = kb.text = true;
+      ka.foldedId = foldedIds(a, folded);
+      kb.foldedId = foldedIds(b, folded);
+    } else if (!(a.isNumber() && b.isNumber())) {
       return false;
     }
-    left.stores.push_back(&a);
-    right.stores.push_back(&b);
-    left.positions.push_back(leftKeys[i].position);
-    right.positions.push_back(rightKeys[i].position);
+    left.push_back(std::move(ka));
+    right.push_back(std::move(kb));
   }
   return true;
 }
@@ -125,10 +118,10 @@ class WordKeys {
 
   bool hash(size_t row, uint64_t& hash) const {
     hash = 0x9E3779B97F4A7C15ull;
-    for (size_t i = 0; i < keys_.stores.size(); ++i) {
-      uint32_t r = rel_.tuples[row * rel_.width + keys_.positions[i]];
-      if (keys_.stores[i]->isNull(r)) return false;
-      uint64_t w = keys_.words[i][r];
+    for (const KeyColumn& k : keys_) {
+      uint32_t r = rel_.tuples[row * rel_.width + k.position];
+      if (k.store->isNull(r)) return false;
+      uint64_t w = k.word(r);
       w ^= w >> 33;
       w *= 0xff51afd7ed558ccdull;
       hash = mix(hash, w ^ (w >> 33));
@@ -136,10 +129,10 @@ class WordKeys {
     return true;
   }
   bool equal(size_t row, const WordKeys& other, size_t otherRow) const {
-    for (size_t i = 0; i < keys_.stores.size(); ++i) {
-      uint32_t ra = rel_.tuples[row * rel_.width + keys_.positions[i]];
-      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + other.keys_.positions[i]];
-      if (keys_.words[i][ra] != other.keys_.words[i][rb]) return false;
+    for (size_t i = 0; i < keys_.size(); ++i) {
+      uint32_t ra = rel_.tuples[row * rel_.width + keys_[i].position];
+      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + other.keys_[i].position];
+      if (keys_[i].word(ra) != other.keys_[i].word(rb)) return false;
     }
     return true;
   }
@@ -166,6 +159,17 @@ void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& p
     next[i] = head[b];
     head[b] = static_cast<uint32_t>(i);
   }
+  // The matches are counted first, so the result is allocated once at its exact size rather
+  // than grown by doubling, which would briefly hold it one and a half times over.
+  size_t matches = 0;
+  for (size_t p = 0; p < probe.rows(); ++p) {
+    uint64_t h;
+    if (!probeKeys.hash(p, h)) continue;
+    for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
+      if (hashes[i] == h && buildKeys.equal(i, probeKeys, p)) ++matches;
+    }
+  }
+  out.tuples.reserve(matches * out.width);
   const size_t leftWidth = buildLeft ? build.width : probe.width;
   const size_t rightWidth = buildLeft ? probe.width : build.width;
   for (size_t p = 0; p < probe.rows(); ++p) {

@@ -408,10 +408,17 @@ TEST(WritePathTest, StoredRowsAreSeenByEveryReadAndWrittenWhenTheRecordsetCloses
   EXPECT_EQ(catalog.tables().item(u"Tarvo_Certs").columns().count(), 12);
   cn.execute(u"DELETE FROM Tarvo_Certs WHERE Type = 'T'");
   EXPECT_EQ(openCerts(cn).recordCount(), kRows / 2);
+  // The record set reads its stored rows back from the file, where a delete may have put
+  // other rows in their place: it refuses them rather than show another row.
+  rs.moveFirst();
+  EXPECT_EQ(errorOf([&] { rs.field(u"LName").value(); }), data::errc::kNoCurrentRecord);
 
   // A few rows more, too few for a group of their own: the record set's close writes them,
   // and another reader sees every row while the connection is still open.
   for (int i = kRows; i < kRows + 10; ++i) add(i);
+  rs.moveFirst();
+  for (int i = 0; i <= kRows; ++i) rs.moveNext();
+  EXPECT_EQ(rs.field(u"LName").value(), data::Value(u"Row " + data::fromUtf8(std::to_string(kRows + 1))));
   rs.close();
   const auto csv = testsupport::mdbExport(file, "Tarvo_Certs");
   ASSERT_EQ(csv.rows.size(), static_cast<size_t>(kRows / 2 + 10));
