@@ -126,29 +126,29 @@ FrmMain::~FrmMain() {
 void FrmMain::createControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto stored = layout::controls();
-  for (const layout::Control* spec : stackingOrder()) {
-    const WindowKind how = windowFor(*spec);
-    const auto id = kFirstId + (spec - stored.data());
-    HWND hwnd = CreateWindowExW(how.exStyle, how.windowClass, wide(spec->caption).c_str(),
+  for (const layout::Control* control : stackingOrder()) {
+    const WindowKind how = windowFor(*control);
+    const auto id = kFirstId + (control - stored.data());
+    HWND hwnd = CreateWindowExW(how.exStyle, how.windowClass, wide(control->caption).c_str(),
                                 how.style, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
                                 nullptr);
     // Each new control goes beneath the ones made before it.
     SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (spec->kind == layout::Kind::kGroupBox) subclassGroupBox(hwnd, colourRef(spec->colour));
-    if (spec->kind == layout::Kind::kProgressBar) progressBar1_ = ProgressBar(hwnd);
-    controls_.push_back({spec, hwnd});
+    if (control->kind == layout::Kind::kGroupBox) subclassGroupBox(hwnd, colourRef(control->colour));
+    if (control->kind == layout::Kind::kProgressBar) progressBar1_ = ProgressBar(hwnd);
+    controls_.push_back({control, hwnd});
   }
 }
 
 // Places every control and gives it its font, at the window's DPI.
 void FrmMain::placeControls() {
-  for (const auto& [spec, hwnd] : controls_) {
-    const RECT r = pixelRect(layout::clientRect(*spec), dpi());
+  for (const auto& [control, hwnd] : controls_) {
+    const RECT r = pixelRect(layout::clientRect(*control), dpi());
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (spec->kind != layout::Kind::kProgressBar)
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->font(spec->font)), FALSE);
+    if (control->kind != layout::Kind::kProgressBar)
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->font(control->font)), FALSE);
   }
 }
 
@@ -165,8 +165,8 @@ void FrmMain::changeDpi(int newDpi, const RECT& suggested) {
 }
 
 HWND FrmMain::control(std::string_view name) const {
-  for (const auto& [spec, hwnd] : controls_)
-    if (spec->name == name) return hwnd;
+  for (const auto& [control, hwnd] : controls_)
+    if (control->name == name) return hwnd;
   return nullptr;
 }
 
@@ -201,9 +201,9 @@ void FrmMain::paintBackdrop(HDC dc) {
 }
 
 LRESULT FrmMain::labelColours(HDC dc, HWND label) {
-  for (const auto& [spec, hwnd] : controls_) {
-    if (hwnd != label || spec->kind != layout::Kind::kLabel) continue;
-    SetTextColor(dc, colourRef(spec->colour));
+  for (const auto& [control, hwnd] : controls_) {
+    if (hwnd != label || control->kind != layout::Kind::kLabel) continue;
+    SetTextColor(dc, colourRef(control->colour));
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }

@@ -61,7 +61,7 @@ class FrmMain {
   void endProgram();
 
   struct Made {
-    const layout::Control* spec;
+    const layout::Control* control;
     HWND hwnd;
   };
 
