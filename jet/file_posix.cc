@@ -107,13 +107,6 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
   return done;
 }
 
-void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
-  if (readSomeAt(offset, out) != out.size()) {
-    throw FileError(errc::kUnspecified, "Cannot read '" + pathText(path_) + "': the file ends early (at byte " +
-                                            std::to_string(offset) + ").");
-  }
-}
-
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
   if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
   size_t done = 0;

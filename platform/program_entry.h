@@ -39,3 +39,19 @@ bool stderrTakesControlSequences();
 void binaryStdout();
 
 }  // namespace platform
+
+// Defines the program's entry point, wmain on Windows and main elsewhere, calling
+// body(argc, argv) with the arguments as UTF-8.
+#ifdef _WIN32
+#define TARVO_UTF8_MAIN(body)                      \
+  int wmain(int argc, wchar_t** argv) {            \
+    platform::Utf8Arguments args(argc, argv);      \
+    return body(args.argc(), args.argv());         \
+  }
+#else
+#define TARVO_UTF8_MAIN(body)                      \
+  int main(int argc, char** argv) {                \
+    platform::Utf8Arguments args(argc, argv);      \
+    return body(args.argc(), args.argv());         \
+  }
+#endif

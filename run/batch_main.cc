@@ -77,11 +77,4 @@ int runBatch(int argc, char** argv) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-  platform::Utf8Arguments args(argc, argv);
-  return runBatch(args.argc(), args.argv());
-}
+TARVO_UTF8_MAIN(runBatch)

@@ -221,11 +221,4 @@ int jetdump(int argc, char** argv) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-  platform::Utf8Arguments args(argc, argv);
-  return jetdump(args.argc(), args.argv());
-}
+TARVO_UTF8_MAIN(jetdump)

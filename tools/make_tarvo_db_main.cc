@@ -181,11 +181,4 @@ int makeTarvoDb(int argc, char** argv) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-  platform::Utf8Arguments args(argc, argv);
-  return makeTarvoDb(args.argc(), args.argv());
-}
+TARVO_UTF8_MAIN(makeTarvoDb)
