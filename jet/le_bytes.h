@@ -14,12 +14,15 @@
 
 namespace jet::le {
 
+// Built out of line so that checkRange inlines to a compare and a branch.
+[[noreturn, gnu::noinline, gnu::cold]] inline void throwPastEnd(size_t size, size_t offset) {
+  throw Error(errc::kUnspecified, "Field at offset " + std::to_string(offset) +
+                                      " runs past the end of a " + std::to_string(size) +
+                                      "-byte buffer.");
+}
+
 inline void checkRange(size_t size, size_t offset, size_t width) {
-  if (offset > size || width > size - offset) {
-    throw Error(errc::kUnspecified, "Field at offset " + std::to_string(offset) +
-                                        " runs past the end of a " + std::to_string(size) +
-                                        "-byte buffer.");
-  }
+  if (offset > size || width > size - offset) [[unlikely]] throwPastEnd(size, offset);
 }
 
 inline uint8_t get8(std::span<const uint8_t> b, size_t off) {
