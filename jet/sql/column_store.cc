@@ -1,6 +1,8 @@
 #include "jet/sql/column_store.h"
 
 #include <bit>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace jet::sql {
@@ -52,8 +54,9 @@ void ColumnStore::startKind(const Value& v) {
   alternative_ = v.storage().index();
   if (size_t w = fixedWidth(alternative_)) {
     kind_ = Kind::Fixed;
-    width_ = w;
-    fixed_ = RowBytes(w, size_);
+    // Dates start as whole days in 4 bytes, the common case; widenDates() when one is not.
+    width_ = alternative_ == kDateTime ? 4 : w;
+    fixed_ = RowBytes(width_, size_);
   } else if (alternative_ == kText) {
     kind_ = Kind::Text;
     pool_ = std::make_unique<TextPool>();
@@ -76,6 +79,19 @@ void ColumnStore::toGeneric() {
   pool_.reset();
   std::vector<uint8_t>().swap(blob_);
   std::vector<uint64_t>().swap(blobEnds_);
+}
+
+void ColumnStore::widenDates() {
+  // Every row so far, and the one being appended.
+  RowBytes wider(8, fixed_.rows());
+  for (size_t r = 0; r < fixed_.rows(); ++r) {
+    int32_t days;
+    std::memcpy(&days, fixed_.at(r), 4);
+    const double d = days;
+    std::memcpy(wider.at(r), &d, 8);
+  }
+  fixed_ = std::move(wider);
+  width_ = 8;
 }
 
 void ColumnStore::widenIds(size_t width) {
@@ -115,7 +131,22 @@ void ColumnStore::append(const Value& v) {
         case kCurrency: std::memcpy(p, &std::get<Currency>(s).scaled, 8); break;
         case kFloat: std::memcpy(p, &std::get<float>(s), 4); break;
         case kDouble: std::memcpy(p, &std::get<double>(s), 8); break;
-        case kDateTime: std::memcpy(p, &std::get<DateTime>(s).days, 8); break;
+        case kDateTime: {
+          const double d = std::get<DateTime>(s).days;
+          if (width_ == 4) {
+            // Exactly a whole number of days (and not -0): kept as that number.
+            if (d >= INT32_MIN && d <= INT32_MAX && static_cast<int32_t>(d) == d &&
+                !(d == 0 && std::signbit(d))) {
+              const int32_t days = static_cast<int32_t>(d);
+              std::memcpy(p, &days, 4);
+              break;
+            }
+            widenDates();
+            p = fixed_.at(size_);
+          }
+          std::memcpy(p, &d, 8);
+          break;
+        }
         default: break;
       }
       break;
@@ -158,7 +189,7 @@ Value ColumnStore::get(size_t row) const {
         case kCurrency: return read(Currency{});
         case kFloat: return read(float{});
         case kDouble: return read(double{});
-        case kDateTime: return read(DateTime{});
+        case kDateTime: return Value(DateTime{days(p)});
       }
       return Value();
     }
@@ -192,7 +223,8 @@ double ColumnStore::number(size_t row) const {
     case kInt32: return read(int32_t{});
     case kCurrency: return read(int64_t{}) / 10000.0;
     case kFloat: return read(float{});
-    default: return read(double{});  // Double and DateTime
+    case kDateTime: return days(p);
+    default: return read(double{});
   }
 }
 

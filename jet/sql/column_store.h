@@ -1,5 +1,6 @@
 // One column of a static result, kept compactly: a null bitmap plus
-//   - fixed-width numbers, dates and truth values as their raw bytes (1 to 8 per row),
+//   - fixed-width numbers and truth values as their raw bytes (1 to 8 per row), dates as
+//     whole days in 4 bytes until one holds a time of day, then as 8-byte doubles,
 //   - texts as ids into a TextPool, 1, 2 or 4 bytes each: as narrow as the count of distinct
 //     texts so far allows (courses and places fit in one byte, names in two),
 //   - binary values, GUIDs and decimals as byte runs in one buffer.
@@ -65,6 +66,17 @@ class ColumnStore {
   void toGeneric();
   void appendText(std::u16string_view text);
   void widenIds(size_t width);
+  void widenDates();
+  double days(const uint8_t* p) const {
+    if (width_ == 4) {
+      int32_t d;
+      std::memcpy(&d, p, 4);
+      return d;
+    }
+    double d;
+    std::memcpy(&d, p, 8);
+    return d;
+  }
 
   Kind kind_ = Kind::Unset;
   size_t alternative_ = 0;  // index into ValueStorage for Fixed and Blob

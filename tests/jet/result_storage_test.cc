@@ -4,6 +4,7 @@
 // dropped from a column.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -96,7 +97,9 @@ TEST(ColumnStoreTest, KeepRowsForEveryKind) {
     if (i % 7 == 3) return Value();
     switch (kind) {
       case 0: return Value(static_cast<int32_t>(i * 1000 - 5));
-      case 1: return Value(jet::DateTime{36000.25 + static_cast<double>(i)});
+      case 1:  // whole days first (kept narrow), then times of day (widened)
+        return Value(jet::DateTime{i < 30000 ? static_cast<double>(i) - 1000
+                                             : 36000.25 + static_cast<double>(i)});
       case 2: return Value(i % 2 == 0);
       case 3: return Value(numbered(u"t", i % 260));
       case 4: return Value(jet::Bytes(i % 9, static_cast<uint8_t>(i)));
@@ -134,6 +137,19 @@ TEST(ColumnStoreTest, KeepRowsForEveryKind) {
     store.freeze();
     expectSame(store, kept);
   }
+}
+
+// Dates kept as whole days read back exactly as numbers too, and -0 (not a whole day's
+// bit pattern) keeps its sign.
+TEST(ColumnStoreTest, DatesReadBackExactly) {
+  ColumnStore days, signedZero;
+  for (double d : {45000.0, -2.0, 2147483647.0}) days.append(Value(jet::DateTime{d}));
+  EXPECT_EQ(days.number(1), -2.0);
+  EXPECT_EQ(days.get(2).get<jet::DateTime>().days, 2147483647.0);
+  signedZero.append(Value(jet::DateTime{1.0}));
+  signedZero.append(Value(jet::DateTime{-0.0}));
+  EXPECT_TRUE(std::signbit(signedZero.get(1).get<jet::DateTime>().days));
+  EXPECT_EQ(signedZero.number(0), 1.0);
 }
 
 // Row numbers: none kept for an identity or a one-row table, else the narrowest width for
