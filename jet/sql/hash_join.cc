@@ -83,7 +83,7 @@ class ValueKeys {
   bool hash(size_t row, uint64_t& hash) {
     hash = 0x9E3779B97F4A7C15ull;
     for (const JoinKey& k : keys_) {
-      uint32_t r = rel_.tuples[row * rel_.width + k.position];
+      uint32_t r = rel_.at(row, k.position);
       if (k.store->isNull(r)) return false;
       hash = mix(hash, k.store->isText() ? hashText(k.store->text(r, a_)) : hashValue(k.store->get(r)));
     }
@@ -93,8 +93,8 @@ class ValueKeys {
     for (size_t i = 0; i < keys_.size(); ++i) {
       const JoinKey& ka = keys_[i];
       const JoinKey& kb = other.keys_[i];
-      uint32_t ra = rel_.tuples[row * rel_.width + ka.position];
-      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + kb.position];
+      uint32_t ra = rel_.at(row, ka.position);
+      uint32_t rb = other.rel_.at(otherRow, kb.position);
       if (ka.store->isText() && kb.store->isText()) {
         if (!equalsIgnoringCase(ka.store->text(ra, a_), kb.store->text(rb, b_))) return false;
       } else {
@@ -119,7 +119,7 @@ class WordKeys {
   bool hash(size_t row, uint64_t& hash) const {
     hash = 0x9E3779B97F4A7C15ull;
     for (const KeyColumn& k : keys_) {
-      uint32_t r = rel_.tuples[row * rel_.width + k.position];
+      uint32_t r = rel_.at(row, k.position);
       if (k.store->isNull(r)) return false;
       uint64_t w = k.word(r);
       w ^= w >> 33;
@@ -130,8 +130,8 @@ class WordKeys {
   }
   bool equal(size_t row, const WordKeys& other, size_t otherRow) const {
     for (size_t i = 0; i < keys_.size(); ++i) {
-      uint32_t ra = rel_.tuples[row * rel_.width + keys_[i].position];
-      uint32_t rb = other.rel_.tuples[otherRow * other.rel_.width + other.keys_[i].position];
+      uint32_t ra = rel_.at(row, keys_[i].position);
+      uint32_t rb = other.rel_.at(otherRow, other.keys_[i].position);
       if (keys_[i].word(ra) != other.keys_[i].word(rb)) return false;
     }
     return true;
@@ -170,17 +170,18 @@ void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& p
     }
   }
   out.tuples.reserve(matches * out.width);
-  const size_t leftWidth = buildLeft ? build.width : probe.width;
-  const size_t rightWidth = buildLeft ? probe.width : build.width;
   for (size_t p = 0; p < probe.rows(); ++p) {
     uint64_t h;
     if (!probeKeys.hash(p, h)) continue;
     for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
       if (hashes[i] != h || !buildKeys.equal(i, probeKeys, p)) continue;
-      const uint32_t* l = buildLeft ? &build.tuples[i * build.width] : &probe.tuples[p * probe.width];
-      const uint32_t* r = buildLeft ? &probe.tuples[p * probe.width] : &build.tuples[i * build.width];
-      out.tuples.insert(out.tuples.end(), l, l + leftWidth);
-      out.tuples.insert(out.tuples.end(), r, r + rightWidth);
+      if (buildLeft) {
+        build.appendTupleTo(out.tuples, i);
+        probe.appendTupleTo(out.tuples, p);
+      } else {
+        probe.appendTupleTo(out.tuples, p);
+        build.appendTupleTo(out.tuples, i);
+      }
     }
   }
 }

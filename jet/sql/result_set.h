@@ -30,11 +30,25 @@ struct TableRows {
 };
 
 // Rows of a join in progress or done: `width` row numbers per row, one per entry of slots.
+// A base table's own rows going into a join are every row in order, so they are kept as a
+// count alone (`identity`): a million-row side needs no 4 MB of tuples reading 0, 1, 2...
 struct Relation {
   std::vector<int> slots;  // which TableRows each position refers to
   size_t width = 0;
   std::vector<uint32_t> tuples;
-  size_t rows() const { return width == 0 ? 0 : tuples.size() / width; }
+  bool identity = false;  // width 1, row r is row number r, `identityRows` rows
+  size_t identityRows = 0;
+  size_t rows() const { return identity ? identityRows : width == 0 ? 0 : tuples.size() / width; }
+  uint32_t at(size_t row, size_t position) const {
+    return identity ? static_cast<uint32_t>(row) : tuples[row * width + position];
+  }
+  void appendTupleTo(std::vector<uint32_t>& out, size_t row) const {
+    if (identity) {
+      out.push_back(static_cast<uint32_t>(row));
+    } else {
+      out.insert(out.end(), tuples.begin() + row * width, tuples.begin() + (row + 1) * width);
+    }
+  }
 };
 
 struct ResultColumn {

@@ -32,6 +32,9 @@ TableRows scanTable(const SlotPlan& slot) {
     ++t.rows;
   }
   if (t.rows >= UINT32_MAX) throw Error(errc::kUnspecified, "A table has too many rows.");
+  // No row is added after the scan: give back the growth room and the text look-up tables
+  // now, before the joins need their own memory.
+  for (ColumnStore& store : t.stores) store.freeze();
   return t;
 }
 
@@ -45,8 +48,8 @@ Relation joinTree(const JoinNode& node, const std::vector<TableRows>& tables) {
     Relation r;
     r.slots = {node.slot};
     r.width = 1;
-    r.tuples.resize(tables[node.slot].rows);
-    for (size_t i = 0; i < r.tuples.size(); ++i) r.tuples[i] = static_cast<uint32_t>(i);
+    r.identity = true;
+    r.identityRows = tables[node.slot].rows;
     return r;
   }
   Relation left = joinTree(*node.left, tables);
@@ -103,6 +106,11 @@ std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select
   for (const SlotPlan& slot : plan.slots) tables.push_back(scanTable(slot));
 
   Relation rows = joinTree(*plan.root, tables);
+  if (rows.identity) {  // a query of one table: its rows as tuples, as a join gives them
+    rows.tuples.resize(rows.identityRows);
+    for (size_t i = 0; i < rows.tuples.size(); ++i) rows.tuples[i] = static_cast<uint32_t>(i);
+    rows.identity = false;
+  }
   if (!plan.residual.empty()) {
     std::vector<size_t> pos(plan.slots.size());
     for (size_t s = 0; s < pos.size(); ++s) pos[s] = positionOf(rows, static_cast<int>(s));
