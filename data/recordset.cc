@@ -7,6 +7,7 @@
 #include "jet/database.h"
 #include "jet/database_writer.h"
 #include "jet/sql/executor.h"
+#include "jet/sql/located_rows.h"
 
 namespace data {
 namespace {
@@ -102,10 +103,18 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
     fail(errc::kBadArguments, "Open options must be -1 (unspecified), 1 (text) or 2 (table).");
   }
 
-  std::unique_ptr<jet::sql::ResultSet> result = jet::sql::query(s.connection->database(), source);
+  // On the file's one writer, a plain SELECT of one table keeps where its rows are rather
+  // than every value: nothing else can change the file, and a delete through this process
+  // makes the rows unreadable (storedValue) instead of wrong. A table of certificates to be
+  // replaced is then counted and deleted without being held in memory.
+  jet::Database& db = s.connection->database();
+  std::optional<jet::sql::LocatedRows> located;
+  if (db.writable()) located = jet::sql::locateRows(db, source);
+  std::unique_ptr<jet::sql::ResultSet> result = located ? nullptr : jet::sql::query(db, source);
+  const std::vector<jet::sql::ResultColumn>& columns = located ? located->columns : result->columns();
   std::vector<FieldInfo> fields;
-  fields.reserve(result->columnCount());
-  for (const jet::sql::ResultColumn& c : result->columns()) {
+  fields.reserve(columns.size());
+  for (const jet::sql::ResultColumn& c : columns) {
     FieldInfo f;
     f.name = c.name;
     f.adoType = adoTypeOf(c.type);
@@ -115,13 +124,18 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
     f.tableColumn = c.tableColumn;
     fields.push_back(std::move(f));
   }
-  s.baseLink = std::u16string(result->baseTableLink());
-  s.baseTable = result->baseTable() && s.baseLink.empty() ? result->baseTable()->name : std::u16string();
+  if (located) {
+    s.baseLink.clear();
+    s.baseTable = located->table->name;
+  } else {
+    s.baseLink = std::u16string(result->baseTableLink());
+    s.baseTable = result->baseTable() && s.baseLink.empty() ? result->baseTable()->name : std::u16string();
+  }
   s.result = std::move(result);
   s.fields = std::move(fields);
   s.openConnection = s.connection;
   s.source = std::move(source);
-  s.storedAt.clear();
+  s.storedAt = located ? std::move(located->rows) : std::vector<uint32_t>();
   s.lastStored.clear();
   s.deletionsSeen = jet::DatabaseWriter::deletions();
   s.trustedFrom = 0;

@@ -48,7 +48,9 @@ struct RecordsetState {
   std::vector<FieldInfo> fields;
   std::u16string baseTable;  // empty when rows cannot be added (a join)
   std::u16string baseLink;   // the link the one table was read through, else empty
-  std::vector<uint32_t> storedAt;  // jet::RowPointer::raw() of each stored row
+  // jet::RowPointer::raw() of each stored row, and of the table's rows found at the open
+  // when it was a plain SELECT of one table on the file's writer (jet/sql/located_rows.h).
+  std::vector<uint32_t> storedAt;
   std::vector<Value> lastStored;
   // A delete may free the slot of a stored row for another row: locators of rows stored before
   // the last delete are no longer read (jet::DatabaseWriter::deletions()).

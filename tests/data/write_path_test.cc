@@ -215,17 +215,35 @@ TEST(WritePathTest, TheRecordsetReadsBackTheRowsItStored) {
   addRow(3);
   ASSERT_EQ(rs.recordCount(), 4);
 
+  auto expectRows = [&](data::Recordset& r, int count) {
+    r.moveFirst();
+    for (int i = 0; i < count; ++i, r.moveNext()) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(r.field(u"RecID").value(), data::Value(int32_t{i + 1}));
+      EXPECT_EQ(r.field(u"LName").value(), data::Value(lname(i)));
+      EXPECT_EQ(r.field(u"Date").value(), data::Value(data::DateTime{40000.5 + i}));
+      EXPECT_EQ(r.field(u"Licensee").value(), data::Value(std::u16string(u"County Emergency Services Agency")));
+      EXPECT_EQ(r.field(u"Type").value(), data::Value(std::u16string(i % 2 ? u"T" : u"Q")));
+      EXPECT_TRUE(r.field(u"FName").value().isNull());
+    }
+    EXPECT_TRUE(r.eof());
+  };
+  expectRows(rs, 4);
+  rs.close();
+  cn.close();
+
+  // On the file's one writer the same SELECT keeps where the rows are instead of their
+  // values: it reads them alike, adds after them, and once rows were deleted it refuses the
+  // old ones rather than read what may be another row by now.
+  data::Connection writer = openFile(file, u"Read|Write|Share Deny Write");
+  rs = openCerts(writer);
+  ASSERT_EQ(rs.recordCount(), 4);
+  expectRows(rs, 4);
+  addRow(4);
+  expectRows(rs, 5);
+  writer.execute(u"DELETE * FROM Tarvo_Certs");
   rs.moveFirst();
-  for (int i = 0; i < 4; ++i, rs.moveNext()) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(rs.field(u"RecID").value(), data::Value(int32_t{i + 1}));
-    EXPECT_EQ(rs.field(u"LName").value(), data::Value(lname(i)));
-    EXPECT_EQ(rs.field(u"Date").value(), data::Value(data::DateTime{40000.5 + i}));
-    EXPECT_EQ(rs.field(u"Licensee").value(), data::Value(std::u16string(u"County Emergency Services Agency")));
-    EXPECT_EQ(rs.field(u"Type").value(), data::Value(std::u16string(i % 2 ? u"T" : u"Q")));
-    EXPECT_TRUE(rs.field(u"FName").value().isNull());
-  }
-  EXPECT_TRUE(rs.eof());
+  EXPECT_EQ(errorOf([&] { rs.field(u"LName").value(); }), data::errc::kNoCurrentRecord);
 }
 
 // storeRow reads the values where the caller keeps them and leaves them as they were,
