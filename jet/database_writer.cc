@@ -139,6 +139,7 @@ RowPointer DatabaseWriter::placeRow(uint32_t owner, uint32_t ownedMap, uint32_t 
   for (auto next = freeMap != 0 ? pages_.nextUsage(freeMap, current + 1) : std::nullopt; next;
        next = pages_.nextUsage(freeMap, *next + 1)) {
     if (*next >= pages_.pageCount()) break;
+    pages_.readAhead(*next);
     PageBytes copy = pages_.read(*next);
     if (copy[0] != page_type::kData || le::get32(copy, 4) != owner) continue;
     DataPageBuilder candidate(copy);

@@ -52,6 +52,11 @@ const PageBytes& PageWorkspace::read(uint32_t page) {
   return clean_.emplace(page, bytes).first->second;
 }
 
+void PageWorkspace::readAhead(uint32_t page) {
+  if (page >= filePages_ || pending_.count(page) != 0 || clean_.count(page) != 0) return;
+  pager_.readAhead(page, std::min<uint32_t>(Pager::kReadAheadPages, filePages_ - page));
+}
+
 PageBytes& PageWorkspace::edit(uint32_t page) {
   if (auto it = pending_.find(page); it != pending_.end()) return it->second;
   (void)read(page);  // now in the clean cache; its node moves over without a copy

@@ -27,6 +27,9 @@ class PageWorkspace {
 
   // The page's current bytes (pending changes included).
   const PageBytes& read(uint32_t page);
+  // For a caller about to read pages from `page` on in order: when the file's copy of it
+  // will be needed, the next pages of the file come in with it (Pager::readAhead).
+  void readAhead(uint32_t page);
   // The page's bytes for changing; it is written at the next flush.
   PageBytes& edit(uint32_t page);
   // Appends a zeroed page, marks it used in the global map and returns its number.

@@ -41,6 +41,30 @@ PageRef Pager::read(uint32_t page) {
   return slot;
 }
 
+void Pager::readAhead(uint32_t first, uint32_t count) {
+  count = std::min({count, kReadAheadPages, static_cast<uint32_t>(cache_.size())});
+  if (first >= pageCount_) return;
+  count = std::min(count, pageCount_ - first);
+  // Pages already cached at the ends need no reading.
+  auto cached = [&](uint32_t page) {
+    const PageRef& slot = cache_[page % cache_.size()];
+    return slot && slot->number() == page;
+  };
+  while (count > 0 && cached(first)) ++first, --count;
+  while (count > 0 && cached(first + count - 1)) --count;
+  if (count < 2) return;  // read() does one page as well
+  run_.resize(static_cast<size_t>(count) * pageSize_);
+  file_.readAt(static_cast<uint64_t>(first) * pageSize_, run_);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t page = first + i;
+    if (cached(page)) continue;
+    const auto from = run_.begin() + static_cast<ptrdiff_t>(i) * pageSize_;
+    std::vector<uint8_t> bytes(from, from + pageSize_);
+    encodeInPlace(page, bytes);
+    cache_[page % cache_.size()] = std::make_shared<const Page>(page, std::move(bytes));
+  }
+}
+
 PageRef Pager::readTyped(uint32_t page, uint8_t type, const char* what) {
   PageRef p = read(page);
   if (p->type() != type) {

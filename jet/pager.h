@@ -61,6 +61,12 @@ class Pager {
   PageRef read(uint32_t page);
   // Same, also checking the page type byte.
   PageRef readTyped(uint32_t page, uint8_t type, const char* what);
+  // Brings pages first .. first + count - 1 (those not cached, within the file) into the
+  // cache with one file read: a scan going through consecutive pages pays one system call
+  // per run instead of one per page. At most kReadAheadPages, and never more than the cache
+  // holds apart.
+  static constexpr uint32_t kReadAheadPages = 32;
+  void readAhead(uint32_t first, uint32_t count);
 
   // Writes whole pages given in clear (encoding them when the database is encoded): pages[i]
   // becomes page first + i, all with one file write. Writing at pageCount() appends. Cached
@@ -85,6 +91,7 @@ class Pager {
   uint32_t pageCount_ = 0;
   uint32_t encodingKey_ = 0;
   std::vector<PageRef> cache_;  // direct-mapped: slot = page % size
+  std::vector<uint8_t> run_;    // readAhead's buffer, kept from run to run
 };
 
 }  // namespace jet

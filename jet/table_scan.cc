@@ -86,6 +86,16 @@ TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vec
 
 bool TableScan::loadPage() {
   while (pageIndex_ < pages_.size()) {
+    // Owned pages mostly come in runs of consecutive numbers: read each run at once.
+    if (pageIndex_ >= readAheadEnd_) {
+      size_t end = pageIndex_ + 1;
+      while (end < pages_.size() && end - pageIndex_ < Pager::kReadAheadPages &&
+             pages_[end] == pages_[end - 1] + 1) {
+        ++end;
+      }
+      pager_->readAhead(pages_[pageIndex_], static_cast<uint32_t>(end - pageIndex_));
+      readAheadEnd_ = end;
+    }
     PageRef p = pager_->read(pages_[pageIndex_++]);
     // The owned map may name pages that were freed and reused; only this table's data pages count.
     if (p->type() != page_type::kData) continue;

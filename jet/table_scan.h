@@ -40,6 +40,7 @@ class TableScan {
   std::vector<size_t> columns_;
   std::vector<uint32_t> pages_;
   size_t pageIndex_ = 0;
+  size_t readAheadEnd_ = 0;  // pages_ up to here were read ahead
   std::unique_ptr<DataPage> page_;
   uint16_t row_ = 0;
   RowPointer locator_;
