@@ -84,6 +84,7 @@ void dropUnselected(std::vector<TableRows>& tables, const std::vector<ResultColu
 // as the result is: that drops the rows the join found no partner for, and the result needs
 // no row numbers for that table (row_numbers.h).
 void keepJoinedRows(TableRows& table, Relation& rows, size_t position) {
+  if (rows.identity) return;  // every row, in order, already
   const size_t n = rows.rows();
   if (table.rows <= 1) return;
   std::vector<uint32_t> used(n);
@@ -106,7 +107,7 @@ std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select
   for (const SlotPlan& slot : plan.slots) tables.push_back(scanTable(slot));
 
   Relation rows = joinTree(*plan.root, tables);
-  if (rows.identity) {  // a query of one table: its rows as tuples, as a join gives them
+  if (rows.identity && !plan.residual.empty()) {  // the filter below keeps some of them
     rows.tuples.resize(rows.identityRows);
     for (size_t i = 0; i < rows.tuples.size(); ++i) rows.tuples[i] = static_cast<uint32_t>(i);
     rows.identity = false;
