@@ -53,8 +53,14 @@ const PageBytes& PageWorkspace::read(uint32_t page) {
 }
 
 void PageWorkspace::readAhead(uint32_t page) {
-  if (page >= filePages_ || pending_.count(page) != 0 || clean_.count(page) != 0) return;
-  pager_.readAhead(page, std::min<uint32_t>(Pager::kReadAheadPages, filePages_ - page));
+  // Pages of the last window are read already: a new window starts only past it, so a walk
+  // reads each run of pages once and whole, not a page or two at a time.
+  if (page >= filePages_ || (page >= aheadFrom_ && page < aheadEnd_)) return;
+  if (pending_.count(page) != 0 || clean_.count(page) != 0) return;
+  const uint32_t count = std::min<uint32_t>(Pager::kReadAheadPages, filePages_ - page);
+  pager_.readAhead(page, count);
+  aheadFrom_ = page;
+  aheadEnd_ = page + count;
 }
 
 PageBytes& PageWorkspace::edit(uint32_t page) {

@@ -69,6 +69,7 @@ class PageWorkspace {
   uint32_t nextPage_;
   std::unordered_map<uint32_t, PageBytes> pending_;
   std::unordered_map<uint32_t, PageBytes> clean_;  // read-through cache of unchanged pages
+  uint32_t aheadFrom_ = 0, aheadEnd_ = 0;          // the pages the last readAhead covered
   bool unsynced_ = false;                          // written since the last sync
   std::vector<Write> order_;                       // kept to spare an allocation per flush
   std::vector<std::span<const uint8_t>> run_;
