@@ -16,4 +16,8 @@ void File::readAt(uint64_t offset, std::span<uint8_t> out) const {
   }
 }
 
+void File::requireWritable() const {
+  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+}
+
 }  // namespace jet

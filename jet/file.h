@@ -20,6 +20,11 @@
 
 namespace jet {
 
+// The lock is one byte this far into the file, beyond any data a Jet file can hold (Jet 4.0
+// stops at 2 GB). Both platforms lock the same byte, so on a shared folder a Linux and a
+// Windows machine exclude each other where the file server passes byte-range locks on.
+inline constexpr uint64_t kFileLockOffset = uint64_t{1} << 62;
+
 class File {
  public:
   enum class Mode {
@@ -70,6 +75,8 @@ class File {
   void close() noexcept;
 
  private:
+  // errc::kUnspecified naming the file when it was opened read-only.
+  void requireWritable() const;
 #ifdef _WIN32
   void* handle_ = nullptr;   // a HANDLE; nullptr when closed
   Lock held_ = Lock::kNone;  // Win32 byte-range locks cannot be converted in place

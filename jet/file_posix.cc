@@ -35,11 +35,6 @@ namespace {
   throw FileError(errc::kUnspecified, text);
 }
 
-// The lock is one byte this far into the file, beyond any data a Jet file can hold (Jet 4.0
-// stops at 2 GB). The Win32 layer locks the same byte, so on a shared folder a Linux and a
-// Windows machine exclude each other where the file server passes byte-range locks on.
-constexpr off_t kLockOffset = off_t{1} << 62;
-
 }  // namespace
 
 File File::open(const std::filesystem::path& path, Mode mode) {
@@ -108,7 +103,7 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
 }
 
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
@@ -121,7 +116,7 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
 }
 
 void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
 #if defined(IOV_MAX)
   constexpr size_t kMaxPieces = std::min<size_t>(IOV_MAX, 1024);
   std::vector<iovec> iov;
@@ -166,7 +161,7 @@ void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pi
 }
 
 void File::truncate(uint64_t size) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(path_, "Cannot write", errno);
 }
 
@@ -181,7 +176,7 @@ bool File::tryLock(Lock lock) {
   struct flock range {};
   range.l_type = lock == Lock::kExclusive ? F_WRLCK : lock == Lock::kShared ? F_RDLCK : F_UNLCK;
   range.l_whence = SEEK_SET;
-  range.l_start = kLockOffset;
+  range.l_start = static_cast<off_t>(kFileLockOffset);
   range.l_len = 1;
   for (;;) {
     if (::fcntl(fd_, F_OFD_SETLK, &range) == 0) return true;

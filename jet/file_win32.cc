@@ -23,7 +23,6 @@
 namespace jet {
 namespace {
 
-constexpr uint64_t kLockOffset = uint64_t{1} << 62;
 constexpr DWORD kMaxIo = DWORD{1} << 30;          // one ReadFile/WriteFile at most
 constexpr size_t kGatherBytes = size_t{4} << 20;  // staging for gathered writes
 
@@ -174,7 +173,7 @@ size_t File::readSomeAt(uint64_t offset, std::span<uint8_t> out) const {
 }
 
 void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
   size_t done = 0;
   while (done < data.size()) {
     OVERLAPPED o = at(offset + done);
@@ -191,7 +190,7 @@ void File::writeAt(uint64_t offset, std::span<const uint8_t> data) {
 // WriteFileGather needs unbuffered, sector-aligned I/O; page runs are instead copied into one
 // staging buffer of a few MB and written with one call each.
 void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pieces) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
   size_t total = 0;
   for (const auto piece : pieces) total += piece.size();
   std::vector<uint8_t> staging;
@@ -216,7 +215,7 @@ void File::writeAt(uint64_t offset, std::span<const std::span<const uint8_t>> pi
 }
 
 void File::truncate(uint64_t size) {
-  if (!writable_) throw FileError(errc::kUnspecified, "'" + pathText(path_) + "' is open read-only.");
+  requireWritable();
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
   if (!SetFileInformationByHandle(h(handle_), FileEndOfFileInfo, &end, sizeof end)) {
@@ -231,12 +230,12 @@ void File::sync() {
 bool File::tryLock(Lock lock) {
   if (lock == held_) return true;
   auto unlock = [&] {
-    OVERLAPPED o = at(kLockOffset);
+    OVERLAPPED o = at(kFileLockOffset);
     UnlockFileEx(h(handle_), 0, 1, 0, &o);
     held_ = Lock::kNone;
   };
   auto take = [&](Lock which) -> DWORD {
-    OVERLAPPED o = at(kLockOffset);
+    OVERLAPPED o = at(kFileLockOffset);
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
     if (which == Lock::kExclusive) flags |= LOCKFILE_EXCLUSIVE_LOCK;
     if (LockFileEx(h(handle_), flags, 0, 1, 0, &o)) {
