@@ -20,20 +20,18 @@ struct Database::Impl {
 
 namespace {
 
-std::string quoted(const std::filesystem::path& path) { return "'" + pathText(path) + "'"; }
-
 HeaderPage readHeader(File& file, const std::filesystem::path& path) {
   std::vector<uint8_t> page0(kPageSizeJet4);
   size_t got = file.readSomeAt(0, page0);
   page0.resize(got);
   HeaderPage h = parseHeaderPage(page0, pathText(path));
   if (h.isJet3()) {
-    throw Error(errc::kUnspecified, quoted(path) +
+    throw Error(errc::kUnspecified, quotedPath(path) +
                                         " is a Jet 3 (Access 97) database, an unsupported format; only "
                                         "Jet 4.0 databases can be opened.");
   }
   if (got < kPageSizeJet4 || file.size() < 3 * uint64_t{kPageSizeJet4}) {
-    throw Error(errc::kUnspecified, "The database file " + quoted(path) + " is corrupt: it is truncated.");
+    throw Error(errc::kUnspecified, "The database file " + quotedPath(path) + " is corrupt: it is truncated.");
   }
   return h;
 }

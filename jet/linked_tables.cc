@@ -14,7 +14,6 @@ namespace jet {
 namespace {
 
 std::string named(std::u16string_view text) { return "'" + toUtf8(text) + "'"; }
-std::string namedPath(const std::filesystem::path& path) { return "'" + pathText(path) + "'"; }
 
 std::string linkedTo(std::u16string_view asked, std::u16string_view foreign, std::u16string_view stored) {
   return "The table " + named(asked) + " is linked to the table " + named(foreign) + " of " + named(stored);
@@ -24,7 +23,7 @@ std::string listOf(const std::vector<std::filesystem::path>& paths) {
   std::string out;
   for (size_t i = 0; i < paths.size(); ++i) {
     if (i > 0) out += i + 1 == paths.size() ? " and " : ", ";
-    out += namedPath(paths[i]);
+    out += quotedPath(paths[i]);
   }
   return out;
 }
@@ -47,13 +46,13 @@ Database openBackEnd(const std::filesystem::path& path, const CatalogEntry& link
       if (e.number() == errc::kInvalidPassword) {
         if (i + 1 < passwords.size()) continue;
         throw Error(errc::kInvalidPassword,
-                    "Not a valid password. The database " + namedPath(path) + ", which the linked table " +
+                    "Not a valid password. The database " + quotedPath(path) + ", which the linked table " +
                         named(asked) + " reads, " +
                         (own ? "accepts neither the link's password nor the one "
                                      : "does not accept the password (the link gives none) that ") +
-                        namedPath(front.path()) + " was opened with.");
+                        quotedPath(front.path()) + " was opened with.");
       }
-      throw Error(e.number(), linkedTo(asked, foreignNameOf(link), link.database) + ", found at " + namedPath(path) +
+      throw Error(e.number(), linkedTo(asked, foreignNameOf(link), link.database) + ", found at " + quotedPath(path) +
                                   ", which cannot be read: " + e.description());
     }
   }
@@ -92,7 +91,7 @@ TableRef LinkedTables::resolve(Database& front, std::u16string_view name) {
     if (!link) {
       if (!firstLink) return TableRef{db, db->tableDef(want), nullptr};  // throws "does not exist"
       throw Error(errc::kTableNotFound, linkedTo(name, want, lastLink->database) + ", found at " +
-                                            namedPath(db->path()) + ", which has no table of that name.");
+                                            quotedPath(db->path()) + ", which has no table of that name.");
     }
     if (!firstLink) firstLink = link;
     lastLink = link;
@@ -105,9 +104,9 @@ TableRef LinkedTables::resolve(Database& front, std::u16string_view name) {
     std::pair<std::filesystem::path, std::u16string> step{fileIdentity(db->path()), foldCase(want)};
     if (std::find(chain.begin(), chain.end(), step) != chain.end() || chain.size() >= static_cast<size_t>(kMaxLinkDepth)) {
       std::string path;
-      for (const auto& [file, table] : chain) path += named(table) + " in " + namedPath(file) + " -> ";
+      for (const auto& [file, table] : chain) path += named(table) + " in " + quotedPath(file) + " -> ";
       throw Error(errc::kUnspecified, "The table " + named(name) + " cannot be read: its links lead in a circle (" +
-                                          path + named(want) + " in " + namedPath(step.first) + ").");
+                                          path + named(want) + " in " + quotedPath(step.first) + ").");
     }
     chain.push_back(std::move(step));
     Database& next = backEnd(front, *db, *link, name);

@@ -2,8 +2,8 @@
 //
 // One LinkedTables belongs to the database a caller opened (the front end) and keeps every
 // back end it opened for it, once each, keyed by the back end's canonical path: several
-// links into one back end share it. Back ends are opened read-only, with the shared lock a
-// reader takes, and closed with the front end. Chains (a back end that links further) are
+// links into one back end share it. Back ends are opened read-only and, as every reader,
+// lock nothing; they are closed with the front end. Chains (a back end that links further) are
 // followed; a cycle, or a chain longer than kMaxLinkDepth, is refused.
 #pragma once
 

@@ -16,6 +16,8 @@ std::u16string fromUtf8(std::string_view text);
 // A path as UTF-8 for messages, whole on every platform: on Windows path::string() goes
 // through the ANSI code page and loses every letter that page lacks.
 std::string pathText(const std::filesystem::path& path);
+// The same in single quotes, as messages name files.
+inline std::string quotedPath(const std::filesystem::path& path) { return "'" + pathText(path) + "'"; }
 // The path that UTF-8 text names (command-line arguments, JSON): on Windows
 // std::filesystem::path(std::string) would read the text in the ANSI code page.
 std::filesystem::path pathFromUtf8(std::string_view text);
