@@ -182,11 +182,18 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
       throw Error(errc::kUnspecified, "Cannot write the database file " + pathText(path) + ".");
     }
   }
+  // Published only where nothing appeared meanwhile: a file made since the check above is
+  // never replaced.
+  bool published = false;
   try {
-    replaceFile(tmp, path);
+    published = renameIfAbsent(tmp, path);
   } catch (const Error&) {
     std::filesystem::remove(tmp, ec);
     throw Error(errc::kUnspecified, "Cannot create the database file " + pathText(path) + ".");
+  }
+  if (!published) {
+    std::filesystem::remove(tmp, ec);
+    throw Error(errc::kUnspecified, "Database already exists: " + pathText(path));
   }
 }
 

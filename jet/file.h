@@ -87,10 +87,6 @@ class File {
   std::filesystem::path path_;
 };
 
-// Moves `from` over `to`, replacing a file there. On Windows a target held open for a moment
-// (a virus scanner, an indexer) is retried for about a second. Throws jet::Error naming both.
-void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
-
 // What a second writer of a file is told, on every platform: on POSIX when the lock is taken,
 // on Windows already when the share mode refuses the open.
 inline std::string beingWrittenText(const std::filesystem::path& path) {

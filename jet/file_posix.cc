@@ -200,14 +200,6 @@ bool File::tryLock(Lock lock) {
   return true;
 }
 
-void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) {
-    const int err = errno;
-    throw Error(errc::kUnspecified, "Cannot move '" + pathText(from) + "' to '" + pathText(to) +
-                                        "': " + std::strerror(err) + ".");
-  }
-}
-
 bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to) {
   auto failed = [&](int err) {
     fail(to, "Cannot rename '" + pathText(from) + "' to", err);

@@ -257,25 +257,6 @@ bool File::tryLock(Lock lock) {
   fail(path_, "Cannot lock", err);
 }
 
-void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  DWORD err = ERROR_SUCCESS;
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return;
-    }
-    err = GetLastError();
-    if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION && err != ERROR_LOCK_VIOLATION) {
-      break;
-    }
-    Sleep(20 * (attempt + 1));  // about a second in all
-  }
-  throw Error(errc::kUnspecified, "Cannot move '" + pathText(from) + "' to '" + pathText(to) + "': " +
-                                      (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION
-                                           ? std::string("it is in use by another program")
-                                           : systemMessage(err)) +
-                                      ".");
-}
-
 bool renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to) {
   DWORD err = ERROR_SUCCESS;
   for (int attempt = 0; attempt < 10; ++attempt) {
