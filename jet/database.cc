@@ -125,8 +125,8 @@ std::shared_ptr<const TableDef> Database::tableDef(std::u16string_view name) {
   return slot;
 }
 
-TableScan Database::scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns) {
-  return TableScan(*impl_->pager, std::move(def), std::move(columns));
+TableScan Database::scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns, ScanOrder order) {
+  return TableScan(*impl_->pager, std::move(def), std::move(columns), order);
 }
 
 bool Database::readRow(const TableDef& def, RowPointer locator, std::span<const size_t> columns,

@@ -82,7 +82,8 @@ class Database {
   std::shared_ptr<const TableDef> tableDef(std::u16string_view name);
 
   // Scans the rows of a table, decoding only the given column positions (into def->columns).
-  TableScan scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns);
+  TableScan scan(std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
+                 ScanOrder order = ScanOrder::kFirstPageFirst);
   TableScan scan(std::u16string_view table, std::vector<size_t> columns) {
     return scan(tableDef(table), std::move(columns));
   }

@@ -18,6 +18,8 @@ constexpr size_t kCleanCacheLimit = 1024;
 // The global map's bitmap grows in steps of this many bytes (256 pages).
 constexpr size_t kGlobalGrowStep = 32;
 
+constexpr int kChangedDataRank = 2;
+
 int flushRank(const PageBytes& p, bool isNew) {
   if (isNew) return 0;
   switch (p[0]) {
@@ -25,13 +27,13 @@ int flushRank(const PageBytes& p, bool isNew) {
       const uint32_t owner = le::get32(p, 4);
       if (owner == kLvalPageOwner) return 1;
       if (owner == 0 || owner == 1) return 4;  // usage-map rows, global map
-      return 2;
+      return kChangedDataRank;
     }
     case page_type::kIndexLeaf:
     case page_type::kIndexNode: return 3;
     case page_type::kUsageMap: return 4;
     case page_type::kTableDefinition: return 5;
-    default: return 2;
+    default: return kChangedDataRank;
   }
 }
 
@@ -246,28 +248,31 @@ void PageWorkspace::growGlobalMap(std::vector<uint8_t> row, uint32_t page) {
 
 // ---- flushing ---------------------------------------------------------------------------
 
-void PageWorkspace::flush(bool sync) {
-  if (!pending_.empty()) writePending();
+void PageWorkspace::flush(bool sync, DataPageOrder order) {
+  if (!pending_.empty()) writePending(order == DataPageOrder::kLastToFirst);
   if (sync && unsynced_) {
     pager_.sync();
     unsynced_ = false;
   }
 }
 
-void PageWorkspace::writePending() {
+void PageWorkspace::writePending(bool dataLastToFirst) {
   order_.clear();
   for (const auto& [n, bytes] : pending_) order_.push_back({flushRank(bytes, n >= filePages_), n, &bytes});
-  std::sort(order_.begin(), order_.end(),
-            [](const Write& a, const Write& b) { return a.rank != b.rank ? a.rank < b.rank : a.page < b.page; });
+  const auto backwards = [dataLastToFirst](const Write& w) { return dataLastToFirst && w.rank == kChangedDataRank; };
+  std::sort(order_.begin(), order_.end(), [&](const Write& a, const Write& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
+    return backwards(a) ? a.page > b.page : a.page < b.page;
+  });
   // Neighbours in the order that are neighbours in the file too go in one write, which keeps
-  // the order exactly.
+  // the order exactly (a write cut short by a kill stops at a page boundary).
   for (size_t i = 0; i < order_.size();) {
     run_.clear();
     size_t j = i;
     do {
       run_.emplace_back(*order_[j].bytes);
       ++j;
-    } while (j < order_.size() && order_[j].page == order_[j - 1].page + 1);
+    } while (j < order_.size() && !backwards(order_[j]) && order_[j].page == order_[j - 1].page + 1);
     unsynced_ = true;
     pager_.writeRun(order_[i].page, run_);
     i = j;

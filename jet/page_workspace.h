@@ -7,6 +7,10 @@
 // maps (page 1 and the map pages), and the table definitions last. Nothing points at a page
 // before the page is on disk, and a page changed many times is written once, as it is last.
 // Runs of consecutive pages in that order go to the file with one write each.
+//
+// A kill can also cut one long write short at a page boundary. Rows are stored in page order,
+// so rows added to pages of a table reach the file first pages first; a delete has its changed
+// data pages written from the last one back, one write each, and so leaves the first rows.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +50,8 @@ class PageWorkspace {
 
   // Writes every pending page in the safe order; `sync` also pushes everything written so
   // far to the device. A failed write leaves the pages pending, so a later flush tries again.
-  void flush(bool sync);
+  enum class DataPageOrder { kFirstToLast, kLastToFirst };
+  void flush(bool sync, DataPageOrder order = DataPageOrder::kFirstToLast);
   size_t pendingPages() const { return pending_.size(); }
 
  private:
@@ -56,7 +61,7 @@ class PageWorkspace {
   std::vector<uint8_t> mapRow(uint32_t mapRowPointer);
   std::vector<uint8_t> readMapRow(uint32_t mapRowPointer);
   void storeMapRow(uint32_t mapRowPointer, const std::vector<uint8_t>& row);
-  void writePending();
+  void writePending(bool dataLastToFirst);
 
   struct Write {
     int rank;

@@ -5,8 +5,8 @@
 // deleted rows are in the file (row_release.h).
 //
 // Pending pages are written every few hundred pages, in the workspace's safe order, so memory
-// stays bounded and a process killed during a delete leaves a file in which some of the rows
-// are deleted. Index entries are written after the data pages of each batch: a kill in between
+// stays bounded and a process killed during a delete leaves a file in which the rows of the
+// last pages are deleted and those of the first pages are not. Index entries are written after the data pages of each batch: a kill in between
 // leaves entries that point at deleted rows, never a live row without its entry.
 #include <algorithm>
 #include <atomic>
@@ -95,7 +95,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   const auto writeBatch = [&] {
     t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
     writeTableCounters(t);
-    pages_.flush(false);
+    pages_.flush(false, PageWorkspace::DataPageOrder::kLastToFirst);
     if (waiting.empty()) return;
     std::sort(waiting.begin(), waiting.end(), [](const Waiting& a, const Waiting& b) {
       return std::tie(a.owner, a.freeMap) < std::tie(b.owner, b.freeMap);
@@ -113,7 +113,9 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     waiting.clear();
   };
 
-  auto scan = db_.scan(std::make_shared<const TableDef>(t.def), columns);
+  // From the last page back, as each batch is written: rows are stored in page order, so a
+  // delete cut short leaves a prefix of the table's rows.
+  auto scan = db_.scan(std::make_shared<const TableDef>(t.def), columns, ScanOrder::kLastPageFirst);
   while (scan.next()) {
     if (predicate && !predicate(scan.values())) continue;
     const RowPointer at = scan.locator();

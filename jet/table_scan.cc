@@ -1,5 +1,7 @@
 #include "jet/table_scan.h"
 
+#include <algorithm>
+
 #include "jet/column_value.h"
 #include "jet/error.h"
 #include "jet/long_value.h"
@@ -77,10 +79,13 @@ bool decodeSlot(Pager& pager, const TableDef& def, const DataPage& page, uint16_
 
 }  // namespace
 
-TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns)
-    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)) {
+TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
+                     ScanOrder order)
+    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)),
+      backwards_(order == ScanOrder::kLastPageFirst) {
   checkColumns(*def_, columns_);
   pages_ = readUsageMap(pager, def_->ownedPagesMap);
+  if (backwards_) std::reverse(pages_.begin(), pages_.end());
   values_.resize(columns_.size());
 }
 
@@ -90,10 +95,11 @@ bool TableScan::loadPage() {
     if (pageIndex_ >= readAheadEnd_) {
       size_t end = pageIndex_ + 1;
       while (end < pages_.size() && end - pageIndex_ < Pager::kReadAheadPages &&
-             pages_[end] == pages_[end - 1] + 1) {
+             (backwards_ ? pages_[end] + 1 == pages_[end - 1] : pages_[end] == pages_[end - 1] + 1)) {
         ++end;
       }
-      pager_->readAhead(pages_[pageIndex_], static_cast<uint32_t>(end - pageIndex_));
+      const uint32_t count = static_cast<uint32_t>(end - pageIndex_);
+      pager_->readAhead(backwards_ ? pages_[end - 1] : pages_[pageIndex_], count);
       readAheadEnd_ = end;
     }
     PageRef p = pager_->read(pages_[pageIndex_++]);

@@ -16,10 +16,14 @@ namespace jet {
 
 class Pager;
 
+// Which end of the table a scan starts from. Rows within a page come in slot order either way.
+enum class ScanOrder { kFirstPageFirst, kLastPageFirst };
+
 class TableScan {
  public:
   // `columns` are positions in def->columns; the values come back in that order.
-  TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns);
+  TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
+            ScanOrder order = ScanOrder::kFirstPageFirst);
   TableScan(TableScan&&) noexcept = default;
   TableScan& operator=(TableScan&&) noexcept = default;
 
@@ -41,6 +45,7 @@ class TableScan {
   std::vector<uint32_t> pages_;
   size_t pageIndex_ = 0;
   size_t readAheadEnd_ = 0;  // pages_ up to here were read ahead
+  bool backwards_ = false;   // pages_ runs from the last page to the first
   std::unique_ptr<DataPage> page_;
   uint16_t row_ = 0;
   RowPointer locator_;
