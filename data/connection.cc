@@ -16,6 +16,7 @@
 #include "jet/database.h"
 #include "jet/database_writer.h"
 #include "jet/sql/executor.h"
+#include "jet/sql/shared_scans.h"
 
 namespace data {
 
@@ -25,6 +26,7 @@ struct Connection::Impl {
   std::optional<ConnectionString> parsed;  // of the open connection
   std::optional<jet::Database> db;
   std::unique_ptr<jet::DatabaseWriter> writer;  // declared after db: released before it
+  jet::sql::SharedScans scans;
 };
 
 namespace {
@@ -117,6 +119,8 @@ jet::Database& Connection::database() const {
   if (impl_->writer) impl_->writer->writePending();
   return db;
 }
+
+jet::sql::SharedScans& Connection::sharedScans() const { return impl_->scans; }
 
 void flushWrites(const Connection& connection) {
   Connection::Impl& impl = *connection.impl_;

@@ -20,6 +20,9 @@
 namespace jet {
 class Database;
 class DatabaseWriter;
+namespace sql {
+class SharedScans;
+}
 }
 
 namespace data {
@@ -53,6 +56,8 @@ class Connection {
   // The engine behind an open connection, with every pending write in its file, for reading;
   // errc::kObjectClosed when closed.
   jet::Database& database() const;
+  // Scans of whole tables that the connection's open record sets share.
+  jet::sql::SharedScans& sharedScans() const;
 
   bool sameObject(const Connection& other) const { return impl_ == other.impl_; }
 

@@ -110,7 +110,8 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   jet::Database& db = s.connection->database();
   std::optional<jet::sql::LocatedRows> located;
   if (db.writable()) located = jet::sql::locateRows(db, source);
-  std::unique_ptr<jet::sql::ResultSet> result = located ? nullptr : jet::sql::query(db, source);
+  std::unique_ptr<jet::sql::ResultSet> result =
+      located ? nullptr : jet::sql::query(db, source, &s.connection->sharedScans());
   const std::vector<jet::sql::ResultColumn>& columns = located ? located->columns : result->columns();
   std::vector<FieldInfo> fields;
   fields.reserve(columns.size());

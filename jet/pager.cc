@@ -75,6 +75,7 @@ PageRef Pager::readTyped(uint32_t page, uint8_t type, const char* what) {
 
 void Pager::writeRun(uint32_t first, std::span<const std::span<const uint8_t>> pages) {
   if (pages.empty()) return;
+  ++writes_;  // before the write: a failed one may still have changed some pages
   if (first > pageCount_) throwCorrupt(first, "cannot be written: it would leave a gap in the file");
   if (pages.size() > UINT32_MAX - first) throwCorrupt(first, "cannot be written: too many pages");
   for (const auto& p : pages) {

@@ -79,6 +79,9 @@ class Pager {
     return n;
   }
   void sync() { file_.sync(); }
+  // How many writes went through this pager: what was read before may have changed when it
+  // moved.
+  uint64_t writeCount() const { return writes_; }
 
   File& file() { return file_; }
   const File& file() const { return file_; }
@@ -92,6 +95,7 @@ class Pager {
   uint32_t encodingKey_ = 0;
   std::vector<PageRef> cache_;  // direct-mapped: slot = page % size
   std::vector<uint8_t> run_;    // readAhead's buffer, kept from run to run
+  uint64_t writes_ = 0;
 };
 
 }  // namespace jet

@@ -5,9 +5,9 @@
 
 namespace jet::sql {
 
-std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement) {
+std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement, SharedScans* shared) {
   Statement s = parse(statement);
-  if (auto* select = std::get_if<SelectStatement>(&s)) return runSelect(db, *select);
+  if (auto* select = std::get_if<SelectStatement>(&s)) return runSelect(db, *select, shared);
   throw Error(errc::kSyntaxError, "The statement returns no rows: only a SELECT can be opened "
                                   "as a record set.");
 }

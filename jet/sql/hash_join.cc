@@ -170,6 +170,7 @@ void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& p
     }
   }
   out.tuples.reserve(matches * out.width);
+  out.count = matches;
   for (size_t p = 0; p < probe.rows(); ++p) {
     uint64_t h;
     if (!probeKeys.hash(p, h)) continue;
@@ -188,22 +189,49 @@ void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& p
 
 }  // namespace
 
-Relation hashJoin(const Relation& left, const std::vector<JoinKey>& leftKeys,
-                  const Relation& right, const std::vector<JoinKey>& rightKeys) {
+Relation hashJoin(Relation left, const std::vector<JoinKey>& leftKeys, Relation right,
+                  const std::vector<JoinKey>& rightKeys) {
   assert(leftKeys.size() == rightKeys.size() && !leftKeys.empty());
   const bool buildLeft = left.rows() < right.rows();
-  const Relation& build = buildLeft ? left : right;
-  const Relation& probe = buildLeft ? right : left;
+  Relation& build = buildLeft ? left : right;
+  Relation& probe = buildLeft ? right : left;
+  if (build.rows() >= kNone) throw Error(errc::kUnspecified, "A join side has too many rows.");
 
   Relation out;
   out.slots = left.slots;
   out.slots.insert(out.slots.end(), right.slots.begin(), right.slots.end());
-  out.width = left.width + right.width;
-  if (build.rows() == 0 || probe.rows() == 0) return out;
-  if (build.rows() >= kNone) throw Error(errc::kUnspecified, "A join side has too many rows.");
+  out.word = left.word;
+  for (int w : right.word) out.word.push_back(w == Relation::kFirstRow ? w : w + static_cast<int>(left.width));
 
   SideKeys leftWords, rightWords;
-  if (keyWords(leftKeys, rightKeys, leftWords, rightWords)) {
+  const bool words = build.rows() > 0 && probe.rows() > 0 && keyWords(leftKeys, rightKeys, leftWords, rightWords);
+  if (build.rows() == 1 && build.width == 0) {
+    // Each result row is a probing row with the build side's one row, which takes no word:
+    // the matching rows keep their words, where they are.
+    const auto keepMatching = [&](auto& buildKeys, auto& probeKeys) {
+      uint64_t buildHash = 0;
+      const bool buildHasKey = buildKeys.hash(0, buildHash);
+      probe.filter([&](size_t p) {
+        uint64_t h;
+        return buildHasKey && probeKeys.hash(p, h) && h == buildHash && buildKeys.equal(0, probeKeys, p);
+      });
+    };
+    if (words) {
+      WordKeys l(left, leftWords), r(right, rightWords);
+      keepMatching(buildLeft ? l : r, buildLeft ? r : l);
+    } else {
+      ValueKeys l(left, leftKeys), r(right, rightKeys);
+      keepMatching(buildLeft ? l : r, buildLeft ? r : l);
+    }
+    out.width = probe.width;
+    out.count = probe.count;
+    out.tuples = std::move(probe.tuples);
+    return out;
+  }
+
+  out.width = left.width + right.width;
+  if (build.rows() == 0 || probe.rows() == 0) return out;
+  if (words) {
     WordKeys l(left, leftWords), r(right, rightWords);
     join(build, buildLeft ? l : r, probe, buildLeft ? r : l, buildLeft, out);
   } else {

@@ -18,8 +18,9 @@ struct JoinKey {
   ValueClass kind = ValueClass::Number;
 };
 
-// Result tuples hold the left tuple followed by the right one.
-Relation hashJoin(const Relation& left, const std::vector<JoinKey>& leftKeys,
-                  const Relation& right, const std::vector<JoinKey>& rightKeys);
+// Result rows hold the left positions followed by the right ones. A side of one row that
+// takes no stored words (a one-row table) filters the other side in place.
+Relation hashJoin(Relation left, const std::vector<JoinKey>& leftKeys, Relation right,
+                  const std::vector<JoinKey>& rightKeys);
 
 }  // namespace jet::sql

@@ -6,20 +6,15 @@ namespace jet::sql {
 
 ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<ResultColumn> columns)
     : tables_(std::move(tables)), rowCount_(rows.rows()), columns_(std::move(columns)) {
-  for (TableRows& t : tables_) {
-    for (ColumnStore& s : t.stores) s.freeze();
-  }
-  positions_.reserve(rows.width);
-  for (size_t p = 0; p < rows.width; ++p) {
-    positions_.emplace_back(rows.tuples, rows.width, p, tables_[rows.slots[p]].rows);
-  }
+  positions_.reserve(rows.slots.size());
+  for (size_t p = 0; p < rows.slots.size(); ++p) positions_.emplace_back(rows, p, tables_[rows.slots[p]].rows);
 }
 
 Value ResultSet::value(size_t row, size_t column) const {
   assert(row < rowCount() && column < columns_.size());
   const ResultColumn& c = columns_[column];
   uint32_t tableRow = positions_[c.position].at(row);
-  return tables_[c.slot].stores[c.store].get(tableRow);
+  return tables_[c.slot].stores[c.store]->get(tableRow);
 }
 
 const TableDef* ResultSet::baseTable() const {
@@ -34,7 +29,7 @@ size_t ResultSet::memoryBytes() const {
   size_t n = 0;
   for (const RowNumbers& p : positions_) n += p.memoryBytes();
   for (const TableRows& t : tables_) {
-    for (const ColumnStore& s : t.stores) n += s.memoryBytes();
+    for (const auto& s : t.stores) n += s ? s->memoryBytes() : 0;
   }
   return n;
 }

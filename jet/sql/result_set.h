@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "jet/sql/column_store.h"
+#include "jet/sql/relation.h"
 #include "jet/sql/row_numbers.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
@@ -25,30 +26,9 @@ struct TableRows {
   std::shared_ptr<const TableDef> def;
   std::u16string link;             // the link's name when the table is linked, else empty
   std::vector<size_t> columns;     // positions in def->columns, one per store
-  std::vector<ColumnStore> stores;
+  std::vector<std::shared_ptr<ColumnStore>> stores;  // null for a column no longer needed
+  bool shared = false;             // the stores are another query's too (shared_scans.h): read only
   size_t rows = 0;
-};
-
-// Rows of a join in progress or done: `width` row numbers per row, one per entry of slots.
-// A base table's own rows going into a join are every row in order, so they are kept as a
-// count alone (`identity`): a million-row side needs no 4 MB of tuples reading 0, 1, 2...
-struct Relation {
-  std::vector<int> slots;  // which TableRows each position refers to
-  size_t width = 0;
-  std::vector<uint32_t> tuples;
-  bool identity = false;  // width 1, row r is row number r, `identityRows` rows
-  size_t identityRows = 0;
-  size_t rows() const { return identity ? identityRows : width == 0 ? 0 : tuples.size() / width; }
-  uint32_t at(size_t row, size_t position) const {
-    return identity ? static_cast<uint32_t>(row) : tuples[row * width + position];
-  }
-  void appendTupleTo(std::vector<uint32_t>& out, size_t row) const {
-    if (identity) {
-      out.push_back(static_cast<uint32_t>(row));
-    } else {
-      out.insert(out.end(), tuples.begin() + row * width, tuples.begin() + (row + 1) * width);
-    }
-  }
 };
 
 struct ResultColumn {

@@ -4,19 +4,18 @@
 
 namespace jet::sql {
 
-RowNumbers::RowNumbers(const std::vector<uint32_t>& tuples, size_t width, size_t position,
-                       size_t tableRows) {
+RowNumbers::RowNumbers(const Relation& rows, size_t position, size_t tableRows) {
   static_assert(std::endian::native == std::endian::little, "row numbers are kept little-endian");
-  const size_t rows = width == 0 ? 0 : tuples.size() / width;
   if (tableRows <= 1) return;  // every row number is 0
+  const size_t n = rows.rows();
   identity_ = true;
-  for (size_t r = 0; r < rows && identity_; ++r) identity_ = tuples[r * width + position] == r;
+  for (size_t r = 0; r < n && identity_; ++r) identity_ = rows.at(r, position) == r;
   if (identity_) return;
-  width_ = tableRows <= 0x100 ? 1 : tableRows <= 0x10000 ? 2 : 4;
-  bytes_.resize(rows * width_);
-  for (size_t r = 0; r < rows; ++r) {
-    uint32_t n = tuples[r * width + position];
-    std::memcpy(&bytes_[r * width_], &n, width_);
+  width_ = tableRows <= 0x100 ? 1 : tableRows <= 0x10000 ? 2 : tableRows <= 0x1000000 ? 3 : 4;
+  bytes_.resize(n * width_);
+  for (size_t r = 0; r < n; ++r) {
+    const uint32_t number = rows.at(r, position);
+    std::memcpy(&bytes_[r * width_], &number, width_);
   }
 }
 

@@ -1,21 +1,23 @@
 // One position of a result's row tuples (the row number into one base table, per result
 // row), kept as narrowly as its values allow: nothing when every result row takes the row of
 // the same number (a table scanned alone, or the probing side of a join on a unique key) or
-// when the table has at most one row; else 1, 2 or 4 bytes per row as the table's row count
-// needs.
+// when the table has at most one row; else 1, 2, 3 or 4 bytes per row as the table's row
+// count needs.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "jet/sql/relation.h"
+
 namespace jet::sql {
 
 class RowNumbers {
  public:
   RowNumbers() = default;
-  // Position `position` of the `width`-wide tuples, into a table of `tableRows` rows.
-  RowNumbers(const std::vector<uint32_t>& tuples, size_t width, size_t position, size_t tableRows);
+  // Position `position` of the relation's rows, into a table of `tableRows` rows.
+  RowNumbers(const Relation& rows, size_t position, size_t tableRows);
 
   uint32_t at(size_t row) const {
     switch (width_) {
@@ -24,6 +26,11 @@ class RowNumbers {
       case 2: {
         uint16_t n;
         std::memcpy(&n, &bytes_[row * 2], sizeof n);
+        return n;
+      }
+      case 3: {
+        uint32_t n = 0;
+        std::memcpy(&n, &bytes_[row * 3], 3);
         return n;
       }
       default: {

@@ -162,7 +162,7 @@ TEST(RowNumbersTest, NarrowestFormReadsBackEveryTuple) {
   };
   const size_t rows = 1000, width = 2, position = 1;
   for (Case c : {Case{1, false, 0}, Case{5000, true, 0}, Case{200, false, 1},
-                 Case{65536, false, 2}, Case{70000, false, 4}}) {
+                 Case{65536, false, 2}, Case{70000, false, 3}, Case{0x1000001, false, 4}}) {
     std::vector<uint32_t> tuples(rows * width, 0);
     for (size_t r = 0; r < rows; ++r) {
       tuples[r * width] = 12345;  // the other position, which must not leak in
@@ -172,7 +172,13 @@ TEST(RowNumbersTest, NarrowestFormReadsBackEveryTuple) {
     }
     tuples[(rows - 1) * width + position] = static_cast<uint32_t>(c.tableRows - 1);
     if (c.identity) tuples[(rows - 1) * width + position] = rows - 1;
-    RowNumbers numbers(tuples, width, position, c.tableRows);
+    jet::sql::Relation relation;
+    relation.slots = {0, 1};
+    relation.word = {0, 1};
+    relation.width = width;
+    relation.tuples = tuples;
+    relation.count = rows;
+    RowNumbers numbers(relation, position, c.tableRows);
     SCOPED_TRACE(c.tableRows);
     EXPECT_EQ(numbers.memoryBytes(), rows * c.bytesPerRow);
     for (size_t r = 0; r < rows; ++r) ASSERT_EQ(numbers.at(r), tuples[r * width + position]) << r;
