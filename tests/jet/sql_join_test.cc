@@ -8,6 +8,7 @@
 #include "jet/database_writer.h"
 #include "jet/error.h"
 #include "jet/sql/executor.h"
+#include "jet/sql/shared_scans.h"
 #include "tests/support/paths.h"
 
 namespace {
@@ -83,6 +84,55 @@ TEST_F(SqlJoinTest, ConditionsOverBothSidesApplyAfterTheJoin) {
                    u"Marks.Small WHERE People.Code <> Marks.Code OR Marks.Code IS NULL");
   // Id 3 has a Null code: its comparison is Unknown, so only the IS NULL side can let a row in.
   EXPECT_EQ(got, (std::multimap<int32_t, std::u16string>{{1, u"abd"}, {1, u"<null>"}, {2, u"ABC"}}));
+}
+
+// A table of one row joins on either side, alone or above another join; a Null key in it
+// matches nothing.
+TEST_F(SqlJoinTest, AOneRowTableJoinsOnEitherSide) {
+  {
+    auto db = jet::Database::open(path_, u"", true);
+    jet::DatabaseWriter w(db);
+    w.createTable({u"One", {column(u"Code", ColumnType::Text), column(u"Id", ColumnType::Long)}});
+    w.insertRow(u"One", {text(u"ABC"), Value()});
+  }
+  const std::multimap<int32_t, std::u16string> abc{{1, u"abc"}};
+  EXPECT_EQ(pairs(u"SELECT People.Id, People.Code FROM One INNER JOIN People ON One.Code = People.Code"), abc);
+  EXPECT_EQ(pairs(u"SELECT People.Id, People.Code FROM People INNER JOIN One ON People.Code = One.Code"), abc);
+  EXPECT_EQ(pairs(u"SELECT People.Id, Marks.Code FROM One INNER JOIN (People INNER JOIN Marks ON People.Id = "
+                  u"Marks.Small) ON One.Code = People.Code"),
+            (std::multimap<int32_t, std::u16string>{{1, u"abd"}, {1, u"<null>"}}));
+  EXPECT_TRUE(pairs(u"SELECT People.Id, People.Code FROM One INNER JOIN People ON One.Id = People.Id").empty());
+}
+
+// Queries of one connection share the scan of a table read whole while a result holds it; a
+// write to the file ends the sharing, and nothing is kept once the results are gone.
+TEST_F(SqlJoinTest, QueriesShareAScanUntilTheFileChanges) {
+  auto db = jet::Database::open(path_, u"", true);
+  jet::sql::SharedScans shared;
+  const std::u16string sql = u"SELECT People.Id, Marks.Code FROM People INNER JOIN Marks ON People.Id = Marks.Small";
+  auto values = [](const jet::sql::ResultSet& rows) {
+    std::vector<Value> out;
+    for (size_t r = 0; r < rows.rowCount(); ++r) out.push_back(rows.value(r, 1));
+    return out;
+  };
+  auto first = jet::sql::query(db, sql, &shared);
+  const size_t peopleColumns[] = {0};
+  EXPECT_NE(shared.find(db, db.tableDef(u"People"), peopleColumns), nullptr);
+  auto second = jet::sql::query(db, sql, &shared);
+  EXPECT_EQ(values(*second), values(*first));
+  EXPECT_EQ(values(*first), (std::vector<Value>{text(u"abd"), Value(), text(u"ABC"), text(u"abc ")}));
+
+  jet::DatabaseWriter w(db);
+  w.insertRow(u"Marks", {Value(9.0), text(u"new"), Value(uint8_t{2})});
+  w.flush();
+  EXPECT_EQ(shared.find(db, db.tableDef(u"People"), peopleColumns), nullptr);
+  auto third = jet::sql::query(db, sql, &shared);
+  // Marks is now the larger side, so the rows come in its order.
+  EXPECT_EQ(values(*third), (std::vector<Value>{text(u"ABC"), text(u"abc "), text(u"abd"), Value(), text(u"new")}));
+  EXPECT_EQ(values(*first), values(*second));  // earlier results keep their rows
+
+  first.reset(), second.reset(), third.reset();
+  EXPECT_EQ(shared.find(db, db.tableDef(u"People"), peopleColumns), nullptr);
 }
 
 // Keys of other kinds and letters beyond ASCII: GUIDs compare by their bytes, accented,
