@@ -126,7 +126,7 @@ RowPointer DatabaseWriter::placeRow(uint32_t owner, uint32_t ownedMap, uint32_t 
   // this much room (a long-value piece may be far larger than the rows that would fit).
   constexpr uint16_t kStillFree = 512;
   const auto retire = [&](uint32_t page, const DataPageBuilder& dp) {
-    if (freeMap != 0 && (dp.freeSpace() < kStillFree || !dp.fitsPlacing(0))) pages_.setUsage(freeMap, page, false);
+    if (freeMap != 0 && (dp.freeSpace() < kStillFree || !dp.fitsPlacing(0))) pages_.setUsage(freeMap, page, false, PageWorkspace::MapRole::kFreeSpace);
   };
   if (current != 0) {
     PageBytes& page = pages_.edit(current);
@@ -154,8 +154,8 @@ RowPointer DatabaseWriter::placeRow(uint32_t owner, uint32_t ownedMap, uint32_t 
   PageBytes& page = pages_.edit(fresh);
   DataPageBuilder::init(page, owner);
   const uint8_t slot = DataPageBuilder(page).append(row);
-  if (ownedMap != 0) pages_.setUsage(ownedMap, fresh, true);
-  if (freeMap != 0) pages_.setUsage(freeMap, fresh, true);
+  if (ownedMap != 0) pages_.setUsage(ownedMap, fresh, true, PageWorkspace::MapRole::kOwnedPages);
+  if (freeMap != 0) pages_.setUsage(freeMap, fresh, true, PageWorkspace::MapRole::kFreeSpace);
   current = fresh;
   return {fresh, slot};
 }

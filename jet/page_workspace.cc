@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "jet/data_page_builder.h"
 #include "jet/error.h"
@@ -19,6 +20,22 @@ constexpr size_t kCleanCacheLimit = 1024;
 constexpr size_t kGlobalGrowStep = 32;
 
 constexpr int kChangedDataRank = 2;
+// Map pages with a free-space map's change: after the other maps' pages, so a page is the
+// table's before a writer can be sent to it (a page holding both kinds of row goes here).
+constexpr int kFreeSpaceMapRank = 5;
+
+// Sets a flag for a scope and puts the old value back.
+class FlagScope {
+ public:
+  FlagScope(bool& flag, bool value) : flag_(flag), saved_(std::exchange(flag, value)) {}
+  ~FlagScope() { flag_ = saved_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool saved_;
+};
 
 int flushRank(const PageBytes& p, bool isNew) {
   if (isNew) return 0;
@@ -32,7 +49,7 @@ int flushRank(const PageBytes& p, bool isNew) {
     case page_type::kIndexLeaf:
     case page_type::kIndexNode: return 3;
     case page_type::kUsageMap: return 4;
-    case page_type::kTableDefinition: return 5;
+    case page_type::kTableDefinition: return 6;
     default: return kChangedDataRank;
   }
 }
@@ -66,9 +83,13 @@ void PageWorkspace::readAhead(uint32_t page) {
 }
 
 PageBytes& PageWorkspace::edit(uint32_t page) {
-  if (auto it = pending_.find(page); it != pending_.end()) return it->second;
-  (void)read(page);  // now in the clean cache; its node moves over without a copy
-  return pending_.insert(clean_.extract(page)).position->second;
+  auto it = pending_.find(page);
+  if (it == pending_.end()) {
+    (void)read(page);  // now in the clean cache; its node moves over without a copy
+    it = pending_.insert(clean_.extract(page)).position;
+  }
+  if (editingFreeSpace_) freeSpaceMapPages_.insert(page);
+  return it->second;
 }
 
 uint32_t PageWorkspace::allocate() {
@@ -127,7 +148,8 @@ void PageWorkspace::setReferenceBit(std::span<uint8_t> row, uint32_t page, bool 
   byte = value ? (byte | mask) : (byte & ~mask);
 }
 
-void PageWorkspace::setUsage(uint32_t ptr, uint32_t page, bool present) {
+void PageWorkspace::setUsage(uint32_t ptr, uint32_t page, bool present, MapRole role) {
+  const FlagScope scope(editingFreeSpace_, role == MapRole::kFreeSpace);  // for the map pages edited below
   auto row = mapRow(ptr);
   if (row.empty()) throw Error(errc::kUnspecified, "Empty usage map row.");
   if (row[0] == usage_map_type::kReference) {
@@ -207,6 +229,7 @@ std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
 }
 
 void PageWorkspace::markGlobalUsed(uint32_t page) {
+  const FlagScope global(editingFreeSpace_, false);  // also for a free-space map's new bitmap page
   // The global map (page 1, row 0) has the inverted sense: a set bit is a free page.
   auto row = mapRow(rowPointer(kGlobalMapPage, 0));
   if (row[0] == usage_map_type::kReference) {
@@ -258,7 +281,11 @@ void PageWorkspace::flush(bool sync, DataPageOrder order) {
 
 void PageWorkspace::writePending(bool dataLastToFirst) {
   order_.clear();
-  for (const auto& [n, bytes] : pending_) order_.push_back({flushRank(bytes, n >= filePages_), n, &bytes});
+  for (const auto& [n, bytes] : pending_) {
+    int rank = flushRank(bytes, n >= filePages_);
+    if (rank == 4 && freeSpaceMapPages_.count(n) != 0) rank = kFreeSpaceMapRank;
+    order_.push_back({rank, n, &bytes});
+  }
   const auto backwards = [dataLastToFirst](const Write& w) { return dataLastToFirst && w.rank == kChangedDataRank; };
   std::sort(order_.begin(), order_.end(), [&](const Write& a, const Write& b) {
     if (a.rank != b.rank) return a.rank < b.rank;
@@ -278,6 +305,7 @@ void PageWorkspace::writePending(bool dataLastToFirst) {
     i = j;
   }
   filePages_ = nextPage_;
+  freeSpaceMapPages_.clear();
   // The written pages stay at hand for the next edits: their nodes move, the bytes stay put.
   if (clean_.size() > kCleanCacheLimit) clean_.clear();
   clean_.merge(pending_);

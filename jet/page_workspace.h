@@ -4,7 +4,8 @@
 // Flush order keeps the file valid if the process dies between two page writes, however many
 // changes a flush gathers: first the new pages (in ascending order, so the file only ever
 // grows by whole pages), then changed long-value and data pages, then index pages, then usage
-// maps (page 1 and the map pages), and the table definitions last. Nothing points at a page
+// maps (page 1 and the map pages; free-space maps after the others), and the table
+// definitions last. Nothing points at a page
 // before the page is on disk, and a page changed many times is written once, as it is last.
 // Runs of consecutive pages in that order go to the file with one write each.
 //
@@ -17,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "jet/page_format.h"
@@ -42,7 +44,10 @@ class PageWorkspace {
 
   // Sets or clears `page` in the usage map at `mapRowPointer` (an owned- or free-pages map,
   // not the global map). Inline maps move their window or become reference maps as needed.
-  void setUsage(uint32_t mapRowPointer, uint32_t page, bool present);
+  // Free-space maps are written after the other maps: a page must be the table's before
+  // writers are sent to it, or rows placed there after a crash would not be seen.
+  enum class MapRole { kOwnedPages, kFreeSpace };
+  void setUsage(uint32_t mapRowPointer, uint32_t page, bool present, MapRole role);
   bool hasUsage(uint32_t mapRowPointer, uint32_t page);
   // The first page at or after `from` that the map at `mapRowPointer` marks (pending changes
   // included), or nullopt. Not for the global map, whose sense is inverted.
@@ -78,6 +83,9 @@ class PageWorkspace {
   bool unsynced_ = false;                          // written since the last sync
   std::vector<Write> order_;                       // kept to spare an allocation per flush
   std::vector<std::span<const uint8_t>> run_;
+  // Pages changed for free-space maps since the last flush.
+  bool editingFreeSpace_ = false;
+  std::unordered_set<uint32_t> freeSpaceMapPages_;
 };
 
 }  // namespace jet

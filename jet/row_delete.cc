@@ -83,7 +83,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     for (const auto& [index, entry] : entries) removeIndexEntry(t, index, entry);
     DataPageBuilder(pages_.edit(page)).removeRows(slots);
     if (t.def.freePagesMap != 0 && !pages_.hasUsage(t.def.freePagesMap, page)) {
-      pages_.setUsage(t.def.freePagesMap, page, true);
+      pages_.setUsage(t.def.freePagesMap, page, true, PageWorkspace::MapRole::kFreeSpace);
     }
     deleted += slots.size();
     deletionCount.fetch_add(1, std::memory_order_relaxed);

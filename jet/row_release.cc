@@ -69,7 +69,7 @@ void releaseRows(PageWorkspace& pages, uint32_t owner, uint32_t freeMap, std::sp
     });
     if (slots.empty()) continue;
     DataPageBuilder(pages.edit(page)).removeRows(slots);
-    if (freeMap != 0 && !pages.hasUsage(freeMap, page)) pages.setUsage(freeMap, page, true);
+    if (freeMap != 0 && !pages.hasUsage(freeMap, page)) pages.setUsage(freeMap, page, true, PageWorkspace::MapRole::kFreeSpace);
   }
 }
 

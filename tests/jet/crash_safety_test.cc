@@ -181,10 +181,13 @@ TEST(CrashSafetyTest, AGroupedFlushKilledBetweenAnyTwoWritesLeavesAPrefix) {
   GTEST_SKIP() << "needs fork and ptrace";
 #else
   if (!ts::canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
-  // 40 rows already stored; one flush then writes 400 more: new data and long-value pages,
-  // more rows on the table's current data and long-value pages, the usage maps and the
-  // table definition. The child is killed before each of that flush's writes in turn.
-  constexpr int32_t kBefore = 40;
+  // 4000 rows already stored, enough for usage maps kept on bitmap pages of their own; one
+  // flush then writes 400 more: new data and long-value pages, more rows on the table's
+  // current data and long-value pages, the usage maps and the table definition. The child is
+  // killed before each of that flush's writes in turn; the writer after it must find only
+  // pages its readers see (a page in a free-space map but not yet the table's would hide
+  // the rows put there).
+  constexpr int32_t kBefore = 4000;
   constexpr int32_t kAdded = 400;
   ts::TempDir dir;
   const auto start = dir / "start.mdb";
