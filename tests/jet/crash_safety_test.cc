@@ -155,6 +155,30 @@ bool killAtWrite(int n, const std::function<void()>& work) {
   }
   return end.killed;
 }
+
+// Makes a Log table of `rows` rows, then runs `change` on a copy of it in a child killed
+// before each of the change's writes in turn, and once to the end; `check` looks at each
+// file left behind (`whole` for the last). Returns how many writes the change made.
+int killBeforeEachWrite(int32_t rows, const std::function<void(jet::DatabaseWriter&)>& change,
+                        const std::function<void(const std::filesystem::path&, bool whole)>& check) {
+  ts::TempDir dir;
+  const auto start = dir / "start.mdb";
+  createLog(start, rows);
+  const auto file = dir / "log.mdb";
+  const auto work = [&] {
+    auto db = jet::Database::open(file, u"", true);
+    jet::DatabaseWriter w(db, Durability::kBatched);
+    change(w);
+    w.flush();
+  };
+  for (int cut = 0;; ++cut) {
+    SCOPED_TRACE("killed before write " + std::to_string(cut));
+    std::filesystem::copy_file(start, file, std::filesystem::copy_options::overwrite_existing);
+    const bool killed = killAtWrite(cut, work);
+    check(file, !killed);
+    if (!killed || ::testing::Test::HasFailure()) return cut;
+  }
+}
 #endif
 
 }  // namespace
@@ -183,34 +207,18 @@ TEST(CrashSafetyTest, AGroupedFlushKilledBetweenAnyTwoWritesLeavesAPrefix) {
   if (!ts::canTraceWrites()) GTEST_SKIP() << "write calls cannot be traced here";
   // 4000 rows already stored, enough for usage maps kept on bitmap pages of their own; one
   // flush then writes 400 more: new data and long-value pages, more rows on the table's
-  // current data and long-value pages, the usage maps and the table definition. The child is
-  // killed before each of that flush's writes in turn; the writer after it must find only
-  // pages its readers see (a page in a free-space map but not yet the table's would hide
-  // the rows put there).
+  // current data and long-value pages, the usage maps and the table definition. The writer
+  // after each kill must find only pages its readers see (a page in a free-space map but
+  // not yet the table's would hide the rows put there).
   constexpr int32_t kBefore = 4000;
   constexpr int32_t kAdded = 400;
-  ts::TempDir dir;
-  const auto start = dir / "start.mdb";
-  createLog(start, kBefore);
-  const auto file = dir / "log.mdb";
-  const auto work = [&] {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db, Durability::kBatched);
-    insertRows(w, kBefore + 1, kBefore + kAdded);
-    w.flush();
-  };
-  int cut = 0;
-  for (;; ++cut) {
-    SCOPED_TRACE("killed before write " + std::to_string(cut));
-    std::filesystem::copy_file(start, file, std::filesystem::copy_options::overwrite_existing);
-    if (!killAtWrite(cut, work)) break;
-    expectPrefix(file, kBefore, kBefore + kAdded, kAdded);
-    if (HasFatalFailure()) return;
-  }
-  // The last cut point is the whole flush; some cuts fell between its writes.
-  EXPECT_GE(cut, 3);
-  RecordProperty("writesInTheFlush", cut);
-  expectPrefix(file, kBefore + kAdded, kBefore + kAdded, 0);
+  const int writes = killBeforeEachWrite(
+      kBefore, [&](jet::DatabaseWriter& w) { insertRows(w, kBefore + 1, kBefore + kAdded); },
+      [&](const std::filesystem::path& file, bool whole) {
+        expectPrefix(file, whole ? kBefore + kAdded : kBefore, kBefore + kAdded, whole ? 0 : kAdded);
+      });
+  EXPECT_GE(writes, 3);  // some cuts fell between the flush's writes
+  RecordProperty("writesInTheFlush", writes);
 #endif
 }
 
@@ -223,28 +231,14 @@ TEST(CrashSafetyTest, ADeleteKilledBetweenAnyTwoWritesLeavesAPrefix) {
   // in turn, leaves the rows of the first pages (a kill can also cut one long write short at
   // a page boundary, which lands between the same writes when each changed page goes alone).
   constexpr int32_t kRows = 400;
-  ts::TempDir dir;
-  const auto start = dir / "start.mdb";
-  createLog(start, kRows);
-  const auto file = dir / "log.mdb";
-  const auto work = [&] {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db, Durability::kBatched);
-    w.deleteRows(u"Log");
-    w.flush();
-  };
   size_t last = kRows;
-  int cut = 0;
-  for (;; ++cut) {
-    SCOPED_TRACE("killed before write " + std::to_string(cut));
-    std::filesystem::copy_file(start, file, std::filesystem::copy_options::overwrite_existing);
-    if (!killAtWrite(cut, work)) break;
-    const size_t n = expectPrefixRows(file, 0, last);  // never more rows than one write earlier
-    if (HasFailure()) return;
-    last = n;
-  }
-  EXPECT_GE(cut, 5);
+  const int writes = killBeforeEachWrite(
+      kRows, [](jet::DatabaseWriter& w) { w.deleteRows(u"Log"); },
+      [&](const std::filesystem::path& file, bool) {
+        last = expectPrefixRows(file, 0, last);  // never more rows than one write earlier
+      });
+  EXPECT_GE(writes, 5);
   EXPECT_EQ(last, 0u);
-  RecordProperty("writesOfTheDelete", cut);
+  RecordProperty("writesOfTheDelete", writes);
 #endif
 }
