@@ -19,10 +19,10 @@ constexpr size_t kCleanCacheLimit = 1024;
 // The global map's bitmap grows in steps of this many bytes (256 pages).
 constexpr size_t kGlobalGrowStep = 32;
 
-constexpr int kChangedDataRank = 2;
-// Map pages with a free-space map's change: after the other maps' pages, so a page is the
-// table's before a writer can be sent to it (a page holding both kinds of row goes here).
-constexpr int kFreeSpaceMapRank = 5;
+// Where a pending page goes in a flush, in write order (page_workspace.h). Map pages with a
+// free-space map's change come after the other maps' pages, so a page is the table's before a
+// writer can be sent to it (a page holding both kinds of map row goes with the later ones).
+enum Rank : int { kNewPage, kChangedLongValue, kChangedData, kIndex, kMap, kFreeSpaceMap, kTableDefinition };
 
 // Sets a flag for a scope and puts the old value back.
 class FlagScope {
@@ -37,20 +37,20 @@ class FlagScope {
   bool saved_;
 };
 
-int flushRank(const PageBytes& p, bool isNew) {
-  if (isNew) return 0;
+Rank flushRank(const PageBytes& p, bool isNew) {
+  if (isNew) return kNewPage;
   switch (p[0]) {
     case page_type::kData: {
       const uint32_t owner = le::get32(p, 4);
-      if (owner == kLvalPageOwner) return 1;
-      if (owner == 0 || owner == 1) return 4;  // usage-map rows, global map
-      return kChangedDataRank;
+      if (owner == kLvalPageOwner) return kChangedLongValue;
+      if (owner == 0 || owner == 1) return kMap;  // usage-map rows, global map
+      return kChangedData;
     }
     case page_type::kIndexLeaf:
-    case page_type::kIndexNode: return 3;
-    case page_type::kUsageMap: return 4;
-    case page_type::kTableDefinition: return 6;
-    default: return kChangedDataRank;
+    case page_type::kIndexNode: return kIndex;
+    case page_type::kUsageMap: return kMap;
+    case page_type::kTableDefinition: return kTableDefinition;
+    default: return kChangedData;
   }
 }
 
@@ -282,11 +282,11 @@ void PageWorkspace::flush(bool sync, DataPageOrder order) {
 void PageWorkspace::writePending(bool dataLastToFirst) {
   order_.clear();
   for (const auto& [n, bytes] : pending_) {
-    int rank = flushRank(bytes, n >= filePages_);
-    if (rank == 4 && freeSpaceMapPages_.count(n) != 0) rank = kFreeSpaceMapRank;
+    Rank rank = flushRank(bytes, n >= filePages_);
+    if (rank == kMap && freeSpaceMapPages_.count(n) != 0) rank = kFreeSpaceMap;
     order_.push_back({rank, n, &bytes});
   }
-  const auto backwards = [dataLastToFirst](const Write& w) { return dataLastToFirst && w.rank == kChangedDataRank; };
+  const auto backwards = [dataLastToFirst](const Write& w) { return dataLastToFirst && w.rank == kChangedData; };
   std::sort(order_.begin(), order_.end(), [&](const Write& a, const Write& b) {
     if (a.rank != b.rank) return a.rank < b.rank;
     return backwards(a) ? a.page > b.page : a.page < b.page;

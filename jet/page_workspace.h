@@ -5,9 +5,9 @@
 // changes a flush gathers: first the new pages (in ascending order, so the file only ever
 // grows by whole pages), then changed long-value and data pages, then index pages, then usage
 // maps (page 1 and the map pages; free-space maps after the others), and the table
-// definitions last. Nothing points at a page
-// before the page is on disk, and a page changed many times is written once, as it is last.
-// Runs of consecutive pages in that order go to the file with one write each.
+// definitions last. Nothing points at a page before the page is on disk, and a page changed
+// many times is written once, as it is last. Runs of consecutive pages in that order go to the
+// file with one write each.
 //
 // A kill can also cut one long write short at a page boundary. Rows are stored in page order,
 // so rows added to pages of a table reach the file first pages first; a delete has its changed
