@@ -8,6 +8,7 @@
 #include "jet/database_writer.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/located_rows.h"
+#include "jet/sql/parser.h"
 
 namespace data {
 namespace {
@@ -108,10 +109,11 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   // makes the rows unreadable (storedValue) instead of wrong. A table of certificates to be
   // replaced is then counted and deleted without being held in memory.
   jet::Database& db = s.connection->database();
+  const jet::sql::Statement statement = jet::sql::parse(source);
   std::optional<jet::sql::LocatedRows> located;
-  if (db.writable()) located = jet::sql::locateRows(db, source);
+  if (db.writable()) located = jet::sql::locateRows(db, statement);
   std::unique_ptr<jet::sql::ResultSet> result =
-      located ? nullptr : jet::sql::query(db, source, &s.connection->sharedScans());
+      located ? nullptr : jet::sql::query(db, statement, &s.connection->sharedScans());
   const std::vector<jet::sql::ResultColumn>& columns = located ? located->columns : result->columns();
   std::vector<FieldInfo> fields;
   fields.reserve(columns.size());

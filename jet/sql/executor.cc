@@ -6,7 +6,10 @@
 namespace jet::sql {
 
 std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement, SharedScans* shared) {
-  Statement s = parse(statement);
+  return query(db, parse(statement), shared);
+}
+
+std::unique_ptr<ResultSet> query(Database& db, const Statement& s, SharedScans* shared) {
   if (auto* select = std::get_if<SelectStatement>(&s)) return runSelect(db, *select, shared);
   throw Error(errc::kSyntaxError, "The statement returns no rows: only a SELECT can be opened "
                                   "as a record set.");

@@ -22,6 +22,7 @@ class SharedScans;
 // A SELECT; any other statement is refused with errc::kSyntaxError. With `shared`, tables read
 // whole share one scan with the other results of the same connection (shared_scans.h).
 std::unique_ptr<ResultSet> query(Database& db, std::u16string_view statement, SharedScans* shared = nullptr);
+std::unique_ptr<ResultSet> query(Database& db, const Statement& statement, SharedScans* shared = nullptr);
 std::unique_ptr<ResultSet> runSelect(Database& db, const SelectStatement& select, SharedScans* shared = nullptr);
 
 // Any statement; a SELECT runs and its rows are dropped. Returns the number of rows

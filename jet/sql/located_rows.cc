@@ -2,13 +2,11 @@
 
 #include "jet/error.h"
 #include "jet/sql/binder.h"
-#include "jet/sql/parser.h"
 
 namespace jet::sql {
 
-std::optional<LocatedRows> locateRows(Database& db, std::u16string_view statement) {
-  Statement parsed = parse(statement);
-  const auto* select = std::get_if<SelectStatement>(&parsed);
+std::optional<LocatedRows> locateRows(Database& db, const Statement& statement) {
+  const auto* select = std::get_if<SelectStatement>(&statement);
   if (!select) return std::nullopt;
   QueryPlan plan = bind(*select, [&db](std::u16string_view name) { return db.table(name); });
   if (plan.slots.size() != 1 || !plan.residual.empty()) return std::nullopt;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
 
 namespace jet::sql {
@@ -26,6 +27,6 @@ struct LocatedRows {
 };
 
 // Empty when the statement is anything else (query() then runs it, or gives its error).
-std::optional<LocatedRows> locateRows(Database& db, std::u16string_view statement);
+std::optional<LocatedRows> locateRows(Database& db, const Statement& statement);
 
 }  // namespace jet::sql
