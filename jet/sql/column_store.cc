@@ -1,6 +1,7 @@
 #include "jet/sql/column_store.h"
 
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -56,12 +57,12 @@ void ColumnStore::startKind(const Value& v) {
     kind_ = Kind::Fixed;
     // Dates start as whole days in 4 bytes, the common case; widenDates() when one is not.
     width_ = alternative_ == kDateTime ? 4 : w;
-    fixed_ = RowBytes(width_, size_);
+    cells_ = RowBytes(width_, size_);
   } else if (alternative_ == kText) {
     kind_ = Kind::Text;
     pool_ = std::make_unique<TextPool>();
     idWidth_ = 1;
-    ids_ = RowBytes(1, size_);
+    cells_ = RowBytes(1, size_);
   } else {
     kind_ = Kind::Blob;
     blobEnds_.assign(size_, 0);
@@ -74,8 +75,7 @@ void ColumnStore::toGeneric() {
   for (size_t r = 0; r < size_; ++r) all.push_back(get(r));
   kind_ = Kind::Generic;
   generic_ = std::move(all);
-  fixed_ = RowBytes();
-  ids_ = RowBytes();
+  cells_ = RowBytes();
   pool_.reset();
   std::vector<uint8_t>().swap(blob_);
   std::vector<uint64_t>().swap(blobEnds_);
@@ -83,14 +83,14 @@ void ColumnStore::toGeneric() {
 
 void ColumnStore::widenDates() {
   // Every row so far, and the one being appended.
-  RowBytes wider(8, fixed_.rows());
-  for (size_t r = 0; r < fixed_.rows(); ++r) {
+  RowBytes wider(8, cells_.rows());
+  for (size_t r = 0; r < cells_.rows(); ++r) {
     int32_t days;
-    std::memcpy(&days, fixed_.at(r), 4);
+    std::memcpy(&days, cells_.at(r), 4);
     const double d = days;
     std::memcpy(wider.at(r), &d, 8);
   }
-  fixed_ = std::move(wider);
+  cells_ = std::move(wider);
   width_ = 8;
 }
 
@@ -100,7 +100,7 @@ void ColumnStore::widenIds(size_t width) {
     uint32_t id = textId(r);
     std::memcpy(wider.at(r), &id, width);  // little-endian: the low bytes come first
   }
-  ids_ = std::move(wider);
+  cells_ = std::move(wider);
   idWidth_ = width;
 }
 
@@ -108,11 +108,12 @@ void ColumnStore::appendText(std::u16string_view text) {
   uint32_t id = pool_->intern(text);
   if (idWidth_ == 1 && id > 0xFF) widenIds(2);
   if (idWidth_ == 2 && id > 0xFFFF) widenIds(4);
-  std::memcpy(ids_.append(), &id, idWidth_);
+  std::memcpy(cells_.append(), &id, idWidth_);
 }
 
 void ColumnStore::append(const Value& v) {
   static_assert(std::endian::native == std::endian::little, "text ids are kept little-endian");
+  assert(!records_ && "append() after keepRowByRow()");
   if ((size_ & 63) == 0) nulls_.push_back(0);
   const ValueStorage& s = v.storage();
   const bool null = s.index() == kNull;
@@ -122,7 +123,7 @@ void ColumnStore::append(const Value& v) {
   switch (kind_) {
     case Kind::Unset: break;
     case Kind::Fixed: {
-      uint8_t* p = fixed_.append();
+      uint8_t* p = cells_.append();
       switch (null ? kNull : alternative_) {
         case kBool: *p = std::get<bool>(s) ? 1 : 0; break;
         case kByte: *p = std::get<uint8_t>(s); break;
@@ -142,7 +143,7 @@ void ColumnStore::append(const Value& v) {
               break;
             }
             widenDates();
-            p = fixed_.at(size_);
+            p = cells_.at(size_);
           }
           std::memcpy(p, &d, 8);
           break;
@@ -153,7 +154,7 @@ void ColumnStore::append(const Value& v) {
     }
     case Kind::Text:
       if (null) {
-        ids_.append();
+        cells_.append();
       } else {
         appendText(std::get<std::u16string>(s));
       }
@@ -176,7 +177,7 @@ Value ColumnStore::get(size_t row) const {
   switch (kind_) {
     case Kind::Unset: return Value();
     case Kind::Fixed: {
-      const uint8_t* p = fixed_.at(row);
+      const uint8_t* p = cell(row);
       auto read = [p](auto x) {
         std::memcpy(&x, p, sizeof x);
         return Value(x);
@@ -211,7 +212,7 @@ Value ColumnStore::get(size_t row) const {
 }
 
 double ColumnStore::number(size_t row) const {
-  const uint8_t* p = fixed_.at(row);
+  const uint8_t* p = cell(row);
   auto read = [p](auto x) {
     std::memcpy(&x, p, sizeof x);
     return x;
@@ -230,6 +231,7 @@ double ColumnStore::number(size_t row) const {
 
 void ColumnStore::keepRows(std::span<const uint32_t> rows) {
   if (size_ == 0) return;  // a column freed as not selected
+  assert(!records_ && "keepRows() after keepRowByRow()");
   // rows[i] >= i, so every row moves towards the front and can be copied in place.
   std::vector<uint64_t> nulls((rows.size() + 63) / 64, 0);
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -239,16 +241,11 @@ void ColumnStore::keepRows(std::span<const uint32_t> rows) {
   switch (kind_) {
     case Kind::Unset: break;
     case Kind::Fixed:
-      for (size_t i = 0; i < rows.size(); ++i) {
-        std::memmove(fixed_.at(i), fixed_.at(rows[i]), width_);
-      }
-      fixed_.truncate(rows.size());
-      break;
     case Kind::Text:
       for (size_t i = 0; i < rows.size(); ++i) {
-        std::memmove(ids_.at(i), ids_.at(rows[i]), idWidth_);
+        std::memmove(cells_.at(i), cells_.at(rows[i]), cellWidth());
       }
-      ids_.truncate(rows.size());
+      cells_.truncate(rows.size());
       break;
     case Kind::Blob: {
       size_t at = 0;
@@ -275,18 +272,59 @@ void ColumnStore::keepRows(std::span<const uint32_t> rows) {
 
 void ColumnStore::freeze() {
   nulls_.shrink_to_fit();
-  fixed_.shrinkToFit();
-  ids_.shrinkToFit();
+  cells_.shrinkToFit();
   blob_.shrink_to_fit();
   blobEnds_.shrink_to_fit();
   if (pool_) pool_->freeze();
 }
 
 size_t ColumnStore::memoryBytes() const {
-  size_t n = nulls_.capacity() * 8 + fixed_.memoryBytes() + ids_.memoryBytes() + blob_.capacity() +
+  size_t n = nulls_.capacity() * 8 + cells_.memoryBytes() + blob_.capacity() +
              blobEnds_.capacity() * 8 + generic_.capacity() * sizeof(Value);
   if (pool_) n += pool_->memoryBytes();
+  if (countsRecords_) n += records_->memoryBytes();
   return n;
+}
+
+// Record layout: each moved store's cells at its offset, then one null bit per store.
+void ColumnStore::keepRowByRow(std::span<ColumnStore* const> stores) {
+  std::vector<ColumnStore*> moving;
+  for (ColumnStore* s : stores) {
+    if (!s->records_ && (s->kind_ == Kind::Unset || s->kind_ == Kind::Fixed || s->kind_ == Kind::Text)) {
+      moving.push_back(s);
+    }
+  }
+  if (moving.size() < 2) return;
+  const size_t rows = moving.front()->size_;
+  std::vector<size_t> offsets;
+  size_t stride = 0;
+  for (const ColumnStore* s : moving) {
+    assert(s->size_ == rows);
+    offsets.push_back(stride);
+    stride += s->cellWidth();
+  }
+  const size_t nullBase = stride;
+  stride += (moving.size() + 7) / 8;
+  auto records = std::make_shared<RowBytes>(stride, rows);
+  for (size_t k = 0; k < moving.size(); ++k) {
+    ColumnStore& s = *moving[k];
+    const size_t width = s.cellWidth();
+    const size_t nullByte = nullBase + k / 8;
+    const auto nullMask = static_cast<uint8_t>(1u << (k % 8));
+    for (size_t r = 0; r < rows; ++r) {
+      uint8_t* record = records->at(r);
+      if (width != 0) std::memcpy(record + offsets[k], s.cells_.at(r), width);
+      if (s.isNull(r)) record[nullByte] |= nullMask;
+    }
+    s.cells_ = RowBytes();
+    std::vector<uint64_t>().swap(s.nulls_);
+    s.records_ = records;
+    s.cellOffset_ = offsets[k];
+    s.nullByte_ = nullByte;
+    s.nullMask_ = nullMask;
+    s.countsRecords_ = k == 0;
+  }
+  records->shrinkToFit();
 }
 
 }  // namespace jet::sql

@@ -7,7 +7,17 @@ namespace jet::sql {
 ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<ResultColumn> columns)
     : tables_(std::move(tables)), rowCount_(rows.rows()), columns_(std::move(columns)) {
   positions_.reserve(rows.slots.size());
-  for (size_t p = 0; p < rows.slots.size(); ++p) positions_.emplace_back(rows, p, tables_[rows.slots[p]].rows);
+  for (size_t p = 0; p < rows.slots.size(); ++p) {
+    positions_.emplace_back(rows, p, tables_[rows.slots[p]].rows);
+    if (!positions_.back().perRow()) continue;
+    // Read at random rows: one record per row. A shared scan's stores may move too; their
+    // values do not change, and the other results read them through the same accessors.
+    std::vector<ColumnStore*> stores;
+    for (const auto& s : tables_[rows.slots[p]].stores) {
+      if (s) stores.push_back(s.get());
+    }
+    ColumnStore::keepRowByRow(stores);
+  }
 }
 
 Value ResultSet::value(size_t row, size_t column) const {

@@ -27,7 +27,7 @@ struct TableRows {
   std::u16string link;             // the link's name when the table is linked, else empty
   std::vector<size_t> columns;     // positions in def->columns, one per store
   std::vector<std::shared_ptr<ColumnStore>> stores;  // null for a column no longer needed
-  bool shared = false;             // the stores are another query's too (shared_scans.h): read only
+  bool shared = false;             // the stores are another query's too (shared_scans.h): no row is dropped
   size_t rows = 0;
 };
 

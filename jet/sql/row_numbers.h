@@ -40,6 +40,8 @@ class RowNumbers {
       }
     }
   }
+  // Whether each row's number is stored: the table is reached at rows of its own order.
+  bool perRow() const { return width_ != 0; }
   size_t memoryBytes() const { return bytes_.capacity(); }
 
  private:

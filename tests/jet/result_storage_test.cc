@@ -90,12 +90,13 @@ TEST(ColumnStoreTest, TextIdsWidenWithoutChangingValues) {
 }
 
 // Keeping a strictly increasing subset of rows works for every kind of column, including
-// one that fell back to plain values because its kinds were mixed, and one that is all Null.
+// one that fell back to plain values because its kinds were mixed, and one that is all Null;
+// so does moving the columns into shared row records.
 TEST(ColumnStoreTest, KeepRowsForEveryKind) {
   const size_t n = 40000;  // more than two blocks of fixed-width rows
-  auto make = [&](size_t i, int kind) -> Value {
-    if (i % 7 == 3) return Value();
-    switch (kind) {
+  auto make = [&](size_t i, size_t store) -> Value {
+    if ((i + store) % 7 == 3) return Value();  // each store its own Nulls
+    switch (store % 9) {
       case 0: return Value(static_cast<int32_t>(i * 1000 - 5));
       case 1:  // whole days first (kept narrow), then times of day (widened)
         return Value(jet::DateTime{i < 30000 ? static_cast<double>(i) - 1000
@@ -123,19 +124,32 @@ TEST(ColumnStoreTest, KeepRowsForEveryKind) {
   for (uint32_t r = 0; r < n; ++r) {
     if (r % 3 != 1 && r != 0) keep.push_back(r);
   }
-  for (int kind = 0; kind <= 8; ++kind) {
-    ColumnStore store;
-    std::vector<Value> all, kept;
+  // Every kind, then the first five again: nine stores that can move into records.
+  std::vector<ColumnStore> stores(14);
+  std::vector<std::vector<Value>> kept(14);
+  for (size_t k = 0; k < stores.size(); ++k) {
+    ColumnStore& store = stores[k];
+    std::vector<Value> all;
     for (size_t i = 0; i < n; ++i) {
-      all.push_back(make(i, kind));
+      all.push_back(make(i, k));
       store.append(all.back());
     }
-    for (uint32_t r : keep) kept.push_back(all[r]);
+    for (uint32_t r : keep) kept[k].push_back(all[r]);
     store.keepRows(keep);
-    SCOPED_TRACE(kind);
-    expectSame(store, kept);
+    SCOPED_TRACE(k);
+    expectSame(store, kept[k]);
     store.freeze();
-    expectSame(store, kept);
+    expectSame(store, kept[k]);
+  }
+  // Then every kind together moved into one record per row (null bits over two bytes), twice:
+  // the second move leaves the records as they are.
+  std::vector<ColumnStore*> all;
+  for (ColumnStore& store : stores) all.push_back(&store);
+  ColumnStore::keepRowByRow(all);
+  ColumnStore::keepRowByRow(all);
+  for (size_t k = 0; k < stores.size(); ++k) {
+    SCOPED_TRACE(k);
+    expectSame(stores[k], kept[k]);
   }
 }
 
