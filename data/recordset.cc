@@ -190,6 +190,7 @@ bool Recordset::bof() const {
 void Recordset::moveNext() {
   state_->requireCurrentRow();
   ++state_->position;
+  if (state_->position < state_->queryRows()) state_->result->readAhead(state_->position);
 }
 
 void Recordset::moveFirst() {

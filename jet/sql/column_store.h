@@ -64,6 +64,15 @@ class ColumnStore {
     pool_->get(textId(row), scratch);
     return scratch;
   }
+  // Hints for a reader about to read `row`, in the order their loads depend on each other:
+  // its cell (and null bit), then its text's bounds in the pool, then the text.
+  void prefetchCell(size_t row) const { __builtin_prefetch(cell(row)); }
+  void prefetchTextBounds(size_t row) const {
+    if (!isNull(row)) pool_->prefetchBounds(textId(row));
+  }
+  void prefetchText(size_t row) const {
+    if (!isNull(row)) pool_->prefetchText(textId(row));
+  }
   // Keeps only the rows listed, which must be strictly increasing, renumbered 0, 1, ...
   void keepRows(std::span<const uint32_t> rows);
   void freeze();
@@ -72,6 +81,7 @@ class ColumnStore {
   // record per row. Values stay as they are; stores already in records, and binary or mixed
   // columns, keep their own. Fewer than two such stores: nothing moves.
   static void keepRowByRow(std::span<ColumnStore* const> stores);
+  bool inRecords() const { return records_ != nullptr; }
 
  private:
   enum class Kind { Unset, Fixed, Text, Blob, Generic };

@@ -17,6 +17,29 @@ ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<R
       if (s) stores.push_back(s.get());
     }
     ColumnStore::keepRowByRow(stores);
+    RandomReads reads{p, nullptr, {}};
+    for (const ColumnStore* s : stores) {
+      if (s->inRecords()) reads.record = s;
+      // Larger than a quarter of a core's own cache: its texts are read from further away.
+      if (s->isText() && s->pool().memoryBytes() > (256u << 10)) reads.texts.push_back(s);
+    }
+    if (reads.record || !reads.texts.empty()) random_.push_back(std::move(reads));
+  }
+}
+
+void ResultSet::readAhead(size_t row) const {
+  for (const RandomReads& reads : random_) {
+    const RowNumbers& numbers = positions_[reads.position];
+    if (row + 3 < rowCount_ && reads.record) reads.record->prefetchCell(numbers.at(row + 3));
+    if (reads.texts.empty()) continue;
+    if (row + 2 < rowCount_) {
+      const uint32_t r = numbers.at(row + 2);
+      for (const ColumnStore* s : reads.texts) s->prefetchTextBounds(r);
+    }
+    if (row + 1 < rowCount_) {
+      const uint32_t r = numbers.at(row + 1);
+      for (const ColumnStore* s : reads.texts) s->prefetchText(r);
+    }
   }
 }
 

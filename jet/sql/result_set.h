@@ -51,6 +51,10 @@ class ResultSet {
   const ResultColumn& column(size_t i) const { return columns_[i]; }
   const std::vector<ResultColumn>& columns() const { return columns_; }
   Value value(size_t row, size_t column) const;
+  // The reader is at `row` and goes forward: the tables it reaches at random rows start
+  // loading, one to three rows ahead, each step of what those rows will need (records, where
+  // their texts lie, the texts), so reading a row seldom waits for memory.
+  void readAhead(size_t row) const;
   // The one table of a query without a join (rows can be added to it), else nullptr.
   const TableDef* baseTable() const;
   // The name of the link the base table was read through; empty for a local table.
@@ -62,6 +66,12 @@ class ResultSet {
   size_t rowCount_ = 0;
   std::vector<RowNumbers> positions_;  // one per tuple position
   std::vector<ResultColumn> columns_;
+  struct RandomReads {
+    size_t position;
+    const ColumnStore* record;                // a store in the table's row records, or null
+    std::vector<const ColumnStore*> texts;    // its text columns of many distinct texts
+  };
+  std::vector<RandomReads> random_;
 };
 
 }  // namespace jet::sql
