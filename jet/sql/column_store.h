@@ -64,14 +64,16 @@ class ColumnStore {
     pool_->get(textId(row), scratch);
     return scratch;
   }
-  // Hints for a reader about to read `row`, in the order their loads depend on each other:
-  // its cell (and null bit), then its text's bounds in the pool, then the text.
-  void prefetchCell(size_t row) const { __builtin_prefetch(cell(row)); }
-  void prefetchTextBounds(size_t row) const {
-    if (!isNull(row)) pool_->prefetchBounds(textId(row));
+  // For a reader about to read `row` (to load ahead), in the order the loads depend on each
+  // other: its cell and null bit, then its text's bounds in the pool, then the text; null
+  // when the row holds no text. The caller prefetches: a prefetch in a small function that
+  // returns nothing is dropped by the compiler as having no effect.
+  const void* cellAddress(size_t row) const { return cell(row); }
+  const void* textBoundsAddress(size_t row) const {
+    return isNull(row) ? nullptr : pool_->boundsAddress(textId(row));
   }
-  void prefetchText(size_t row) const {
-    if (!isNull(row)) pool_->prefetchText(textId(row));
+  const void* textAddress(size_t row) const {
+    return isNull(row) ? nullptr : pool_->textAddress(textId(row));
   }
   // Keeps only the rows listed, which must be strictly increasing, renumbered 0, 1, ...
   void keepRows(std::span<const uint32_t> rows);

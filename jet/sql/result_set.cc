@@ -30,15 +30,19 @@ ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<R
 void ResultSet::readAhead(size_t row) const {
   for (const RandomReads& reads : random_) {
     const RowNumbers& numbers = positions_[reads.position];
-    if (row + 3 < rowCount_ && reads.record) reads.record->prefetchCell(numbers.at(row + 3));
+    if (row + 3 < rowCount_ && reads.record) __builtin_prefetch(reads.record->cellAddress(numbers.at(row + 3)));
     if (reads.texts.empty()) continue;
     if (row + 2 < rowCount_) {
       const uint32_t r = numbers.at(row + 2);
-      for (const ColumnStore* s : reads.texts) s->prefetchTextBounds(r);
+      for (const ColumnStore* s : reads.texts) {
+        if (const void* p = s->textBoundsAddress(r)) __builtin_prefetch(p);
+      }
     }
     if (row + 1 < rowCount_) {
       const uint32_t r = numbers.at(row + 1);
-      for (const ColumnStore* s : reads.texts) s->prefetchText(r);
+      for (const ColumnStore* s : reads.texts) {
+        if (const void* p = s->textAddress(r)) __builtin_prefetch(p);
+      }
     }
   }
 }

@@ -29,10 +29,10 @@ class TextPool {
     return out;
   }
   size_t size() const { return ends_.size(); }
-  // Hints for a reader about to get text `id`: first where it lies, then (once that is in the
-  // cache) its characters.
-  void prefetchBounds(uint32_t id) const { __builtin_prefetch(&ends_[id]); }
-  void prefetchText(uint32_t id) const { __builtin_prefetch(bytes_.data() + span(id).begin); }
+  // For a reader about to get text `id` (to load ahead): where its bounds are kept, and
+  // (read once those are in the cache) where its characters are.
+  const void* boundsAddress(uint32_t id) const { return &ends_[id]; }
+  const void* textAddress(uint32_t id) const { return bytes_.data() + span(id).begin; }
   size_t memoryBytes() const;
   // Drops the lookup table once no more texts come; get() keeps working.
   void freeze();
