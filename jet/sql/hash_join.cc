@@ -1,5 +1,6 @@
 #include "jet/sql/hash_join.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <unordered_map>
@@ -89,6 +90,7 @@ class ValueKeys {
     }
     return true;
   }
+  bool hashIsKey() const { return false; }
   bool equal(size_t row, ValueKeys& other, size_t otherRow) {
     for (size_t i = 0; i < keys_.size(); ++i) {
       const JoinKey& ka = keys_[i];
@@ -128,6 +130,9 @@ class WordKeys {
     }
     return true;
   }
+  // With one key column the hash is a bijection of its word (each step of it can be undone),
+  // so equal hashes are equal keys and the build side's key need not be read.
+  bool hashIsKey() const { return keys_.size() == 1; }
   bool equal(size_t row, const WordKeys& other, size_t otherRow) const {
     for (size_t i = 0; i < keys_.size(); ++i) {
       uint32_t ra = rel_.at(row, keys_[i].position);
@@ -142,49 +147,87 @@ class WordKeys {
   const SideKeys& keys_;
 };
 
-template <typename Keys>
-void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& probeKeys,
-          bool buildLeft, Relation& out) {
-  size_t buckets = 16;
-  while (buckets < build.rows() * 2) buckets *= 2;
-  std::vector<uint32_t> head(buckets, kNone);
-  std::vector<uint32_t> next(build.rows(), kNone);
-  std::vector<uint64_t> hashes(build.rows(), 0);
-  // Inserted back to front so that each chain lists its rows in their original order.
-  for (size_t i = build.rows(); i-- > 0;) {
-    uint64_t h;
-    if (!buildKeys.hash(i, h)) continue;
-    hashes[i] = h;
-    size_t b = h & (buckets - 1);
-    next[i] = head[b];
-    head[b] = static_cast<uint32_t>(i);
+// The build side's rows in an open-addressing table, each slot holding the row's whole
+// hash: a probe mostly reads one slot. Rows go in in their order, so the rows that match one
+// probing row are met, and joined, in that order too.
+class BuildTable {
+ public:
+  template <typename Keys>
+  BuildTable(const Relation& build, Keys& keys) {
+    size_t size = 16;
+    while (size < build.rows() * 2) size *= 2;
+    slots_.assign(size, Slot{kNone, 0, 0});
+    mask_ = size - 1;
+    forGroups(build.rows(), keys, [&](size_t i, uint64_t h) {
+      size_t s = h & mask_;
+      while (slots_[s].row != kNone) s = (s + 1) & mask_;
+      slots_[s] = Slot{static_cast<uint32_t>(i), static_cast<uint32_t>(h), static_cast<uint32_t>(h >> 32)};
+    });
   }
-  // The matches are counted first, so the result is allocated once at its exact size rather
-  // than grown by doubling, which would briefly hold it one and a half times over.
-  size_t matches = 0;
-  for (size_t p = 0; p < probe.rows(); ++p) {
-    uint64_t h;
-    if (!probeKeys.hash(p, h)) continue;
-    for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
-      if (hashes[i] == h && buildKeys.equal(i, probeKeys, p)) ++matches;
-    }
-  }
-  out.tuples.reserve(matches * out.width);
-  out.count = matches;
-  for (size_t p = 0; p < probe.rows(); ++p) {
-    uint64_t h;
-    if (!probeKeys.hash(p, h)) continue;
-    for (uint32_t i = head[h & (buckets - 1)]; i != kNone; i = next[i]) {
-      if (hashes[i] != h || !buildKeys.equal(i, probeKeys, p)) continue;
-      if (buildLeft) {
-        build.appendTupleTo(out.tuples, i);
-        probe.appendTupleTo(out.tuples, p);
-      } else {
-        probe.appendTupleTo(out.tuples, p);
-        build.appendTupleTo(out.tuples, i);
+  // Calls each(row, hash) for the rows 0..rows-1 that have a key, in order. Rows go in groups
+  // whose slots are asked for together, so their cache misses overlap.
+  template <typename Keys, typename Each>
+  void forGroups(size_t rows, Keys& keys, Each each) const {
+    constexpr size_t kGroup = 16;
+    uint64_t hashes[kGroup];
+    bool keyed[kGroup];
+    for (size_t base = 0; base < rows; base += kGroup) {
+      const size_t n = std::min(kGroup, rows - base);
+      for (size_t k = 0; k < n; ++k) {
+        keyed[k] = keys.hash(base + k, hashes[k]);
+        if (keyed[k]) __builtin_prefetch(&slots_[hashes[k] & mask_]);
+      }
+      for (size_t k = 0; k < n; ++k) {
+        if (keyed[k]) each(base + k, hashes[k]);
       }
     }
   }
+  // Calls match(row) for each build row whose hash is `hash` and for which same(row) holds.
+  template <typename Same, typename Match>
+  void forEach(uint64_t hash, Same same, Match match) const {
+    const auto low = static_cast<uint32_t>(hash), high = static_cast<uint32_t>(hash >> 32);
+    for (size_t s = hash & mask_; slots_[s].row != kNone; s = (s + 1) & mask_) {
+      const Slot& slot = slots_[s];
+      if (slot.hashLow == low && slot.hashHigh == high && same(slot.row)) match(slot.row);
+    }
+  }
+
+ private:
+  struct Slot {
+    uint32_t row;  // kNone: empty
+    uint32_t hashLow, hashHigh;  // 12 bytes rather than 16 for an aligned 64-bit hash
+  };
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+};
+
+template <typename Keys>
+void join(const Relation& build, Keys& buildKeys, const Relation& probe, Keys& probeKeys,
+          bool buildLeft, Relation& out) {
+  const BuildTable table(build, buildKeys);
+  const bool hashIsKey = buildKeys.hashIsKey();
+  auto probeAll = [&](auto onMatch) {
+    table.forGroups(probe.rows(), probeKeys, [&](size_t p, uint64_t h) {
+      table.forEach(
+          h, [&](uint32_t i) { return hashIsKey || buildKeys.equal(i, probeKeys, p); },
+          [&](uint32_t i) { onMatch(p, i); });
+    });
+  };
+  // The matches are counted first, so the result is allocated once at its exact size rather
+  // than grown by doubling, which would briefly hold it one and a half times over.
+  size_t matches = 0;
+  probeAll([&](size_t, uint32_t) { ++matches; });
+  out.tuples.reserve(matches * out.width);
+  out.count = matches;
+  probeAll([&](size_t p, uint32_t i) {
+    if (buildLeft) {
+      build.appendTupleTo(out.tuples, i);
+      probe.appendTupleTo(out.tuples, p);
+    } else {
+      probe.appendTupleTo(out.tuples, p);
+      build.appendTupleTo(out.tuples, i);
+    }
+  });
 }
 
 }  // namespace

@@ -104,6 +104,37 @@ TEST_F(SqlJoinTest, AOneRowTableJoinsOnEitherSide) {
   EXPECT_TRUE(pairs(u"SELECT People.Id, People.Code FROM One INNER JOIN People ON One.Id = People.Id").empty());
 }
 
+// Thousands of rows, keys repeated on both sides and some without a partner, with one key
+// column and with two: each probing row meets its partners in their own order.
+TEST_F(SqlJoinTest, ManyRowsJoinInProbingThenBuildOrder) {
+  {
+    auto db = jet::Database::open(path_, u"", true);
+    jet::DatabaseWriter w(db);
+    w.createTable({u"Small", {column(u"Id", ColumnType::Long), column(u"K", ColumnType::Long), column(u"T", ColumnType::Text)}});
+    w.createTable({u"Large", {column(u"Id", ColumnType::Long), column(u"K", ColumnType::Long), column(u"T", ColumnType::Text)}});
+    auto row = [](int32_t id, int32_t k) {
+      return std::vector<Value>{Value(id), Value(k), Value(std::u16string(1, static_cast<char16_t>(u'a' + k % 3)))};
+    };
+    for (int32_t i = 0; i < 3000; ++i) w.insertRow(u"Small", row(i, i % 1000));
+    for (int32_t i = 0; i < 5000; ++i) w.insertRow(u"Large", row(i, (i * 7) % 1200));
+    w.flush();
+  }
+  auto db = jet::Database::open(path_, u"");
+  for (int keys = 1; keys <= 2; ++keys) {
+    SCOPED_TRACE(keys);
+    const std::u16string on = keys == 1 ? u"Large.K = Small.K" : u"Large.K = Small.K AND Large.T = Small.T";
+    auto rows = jet::sql::query(db, u"SELECT Large.Id, Small.Id FROM Large INNER JOIN Small ON " + on);
+    std::vector<std::pair<int32_t, int32_t>> got, want;
+    for (size_t r = 0; r < rows->rowCount(); ++r) got.emplace_back(rows->value(r, 0).get<int32_t>(), rows->value(r, 1).get<int32_t>());
+    for (int32_t large = 0; large < 5000; ++large) {
+      for (int32_t small = 0; small < 3000; ++small) {
+        if ((large * 7) % 1200 == small % 1000) want.emplace_back(large, small);
+      }
+    }
+    EXPECT_EQ(got, want);
+  }
+}
+
 // Queries of one connection share the scan of a table read whole while a result holds it; a
 // write to the file ends the sharing, and nothing is kept once the results are gone.
 TEST_F(SqlJoinTest, QueriesShareAScanUntilTheFileChanges) {
