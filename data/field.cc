@@ -1,5 +1,7 @@
 #include "data/field.h"
 
+#include <cstring>
+
 #include "data/recordset_state.h"
 #include "data/text.h"
 #include "data/value_convert.h"
@@ -70,7 +72,10 @@ Field Fields::byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_v
   RecordsetState::NameHint& hint = rs->nameHint(name.data());
   if (hint.name == name.data() && hint.field < rs->fields.size()) {
     const std::u16string& hinted = rs->fields[hint.field].name;
-    if (hinted == name || jet::sql::equalsIgnoringCase(hinted, name)) {
+    // Equality by memcmp: char16_t's traits compare one character at a time.
+    const bool same = hinted.size() == name.size() &&
+                      std::memcmp(hinted.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
+    if (same || jet::sql::equalsIgnoringCase(hinted, name)) {
       return Field(rs, static_cast<int>(hint.field), rs->generation);
     }
   }

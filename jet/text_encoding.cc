@@ -1,5 +1,7 @@
 #include "jet/text_encoding.h"
 
+#include <bit>
+
 namespace jet {
 
 void appendEncodedText(std::u16string_view text, bool compress, std::vector<uint8_t>& out) {
@@ -7,8 +9,8 @@ void appendEncodedText(std::u16string_view text, bool compress, std::vector<uint
   for (size_t i = 0; compressible && i < text.size(); ++i) {
     if (text[i] == 0 || text[i] > 0xFF) compressible = false;
   }
-  const size_t at = out.size();
   if (compressible) {
+    const size_t at = out.size();
     out.resize(at + 2 + text.size());
     uint8_t* p = out.data() + at;
     *p++ = 0xFF;
@@ -16,12 +18,10 @@ void appendEncodedText(std::u16string_view text, bool compress, std::vector<uint
     for (char16_t c : text) *p++ = static_cast<uint8_t>(c);
     return;
   }
-  out.resize(at + 2 * text.size());
-  uint8_t* p = out.data() + at;
-  for (char16_t c : text) {
-    *p++ = static_cast<uint8_t>(c);
-    *p++ = static_cast<uint8_t>(c >> 8);
-  }
+  // UTF-16LE is the memory form of char16_t here: the text's bytes as they are.
+  static_assert(std::endian::native == std::endian::little);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  out.insert(out.end(), bytes, bytes + 2 * text.size());
 }
 
 std::vector<uint8_t> encodeText(std::u16string_view text, bool compress) {
