@@ -9,10 +9,21 @@
 namespace jet {
 
 Pager::Pager(File file, uint32_t pageSize, size_t cachePages)
+    : Pager(std::make_shared<File>(std::move(file)), pageSize, cachePages) {}
+
+Pager::Pager(std::shared_ptr<File> file, uint32_t pageSize, size_t cachePages)
     : file_(std::move(file)), pageSize_(pageSize), cache_(cachePages == 0 ? 1 : cachePages) {
   assert(pageSize_ == kPageSizeJet4 || pageSize_ == kPageSizeJet3);
-  uint64_t pages = file_.size() / pageSize_;
+  uint64_t pages = file_->size() / pageSize_;
   pageCount_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(pages);
+}
+
+Pager Pager::reader(size_t cachePages) const {
+  Pager r(file_, pageSize_, cachePages);
+  r.pageCount_ = pageCount_;
+  r.encodingKey_ = encodingKey_;
+  r.reader_ = true;
+  return r;
 }
 
 void Pager::setEncodingKey(uint32_t key) {
@@ -35,7 +46,7 @@ PageRef Pager::read(uint32_t page) {
   PageRef& slot = cache_[page % cache_.size()];
   if (slot && slot->number() == page) return slot;
   std::vector<uint8_t> bytes(pageSize_);
-  file_.readAt(static_cast<uint64_t>(page) * pageSize_, bytes);
+  file_->readAt(static_cast<uint64_t>(page) * pageSize_, bytes);
   encodeInPlace(page, bytes);
   slot = std::make_shared<const Page>(page, std::move(bytes));
   return slot;
@@ -54,7 +65,7 @@ void Pager::readAhead(uint32_t first, uint32_t count) {
   while (count > 0 && cached(first + count - 1)) --count;
   if (count < 2) return;  // read() does one page as well
   run_.resize(static_cast<size_t>(count) * pageSize_);
-  file_.readAt(static_cast<uint64_t>(first) * pageSize_, run_);
+  file_->readAt(static_cast<uint64_t>(first) * pageSize_, run_);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t page = first + i;
     if (cached(page)) continue;
@@ -75,6 +86,7 @@ PageRef Pager::readTyped(uint32_t page, uint8_t type, const char* what) {
 
 void Pager::writeRun(uint32_t first, std::span<const std::span<const uint8_t>> pages) {
   if (pages.empty()) return;
+  if (reader_) throw Error(errc::kUnspecified, "A page cannot be written through a reading pager.");
   ++writes_;  // before the write: a failed one may still have changed some pages
   if (first > pageCount_) throwCorrupt(first, "cannot be written: it would leave a gap in the file");
   if (pages.size() > UINT32_MAX - first) throwCorrupt(first, "cannot be written: too many pages");
@@ -83,7 +95,7 @@ void Pager::writeRun(uint32_t first, std::span<const std::span<const uint8_t>> p
   }
   const uint64_t offset = static_cast<uint64_t>(first) * pageSize_;
   if (encodingKey_ == 0) {
-    file_.writeAt(offset, pages);
+    file_->writeAt(offset, pages);
   } else {
     std::vector<uint8_t> stored(pages.size() * pageSize_);
     for (size_t i = 0; i < pages.size(); ++i) {
@@ -91,7 +103,7 @@ void Pager::writeRun(uint32_t first, std::span<const std::span<const uint8_t>> p
       std::copy(pages[i].begin(), pages[i].end(), out.begin());
       encodeInPlace(first + static_cast<uint32_t>(i), out);
     }
-    file_.writeAt(offset, std::span<const uint8_t>(stored));
+    file_->writeAt(offset, std::span<const uint8_t>(stored));
   }
   const uint32_t end = first + static_cast<uint32_t>(pages.size());
   if (end > pageCount_) pageCount_ = end;

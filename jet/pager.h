@@ -51,6 +51,11 @@ class Pager {
   Pager(Pager&&) = default;
   Pager& operator=(Pager&&) = default;
 
+  // A second pager over the same open file, for reading on another thread while this one
+  // goes on: its own cache, the same pages and encoding as this one sees now. It never
+  // writes. Reads at offsets need no shared position, so the two never meet.
+  Pager reader(size_t cachePages = Pager::kReadAheadPages * 2) const;
+
   uint32_t pageSize() const { return pageSize_; }
   // Whole pages in the file; a partial page at the end does not count.
   uint32_t pageCount() const { return pageCount_; }
@@ -78,18 +83,20 @@ class Pager {
     write(n, bytes);
     return n;
   }
-  void sync() { file_.sync(); }
+  void sync() { file_->sync(); }
   // How many writes went through this pager: what was read before may have changed when it
   // moved.
   uint64_t writeCount() const { return writes_; }
 
-  File& file() { return file_; }
-  const File& file() const { return file_; }
+  File& file() { return *file_; }
+  const File& file() const { return *file_; }
 
  private:
+  Pager(std::shared_ptr<File> file, uint32_t pageSize, size_t cachePages);
   void encodeInPlace(uint32_t page, std::span<uint8_t> bytes) const;
 
-  File file_;
+  std::shared_ptr<File> file_;  // shared with the readers made from this pager
+  bool reader_ = false;
   uint32_t pageSize_;
   uint32_t pageCount_ = 0;
   uint32_t encodingKey_ = 0;

@@ -12,6 +12,9 @@
 #else
 #include <unistd.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "jet/unicode.h"
 
@@ -53,6 +56,12 @@ void binaryStdout() {
 #ifdef _WIN32
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+void oneHeapForAllThreads() {
+#ifdef __GLIBC__
+  mallopt(M_ARENA_MAX, 1);
 #endif
 }
 

@@ -1,6 +1,6 @@
-// What a console program of ours needs from the platform at its entry point: the command
-// line as UTF-8, a console that shows UTF-8, whether stderr takes terminal control
-// sequences (the batch progress line), and byte-exact standard output.
+// What a program of ours needs from the platform at its entry point: the command line as
+// UTF-8, a console that shows UTF-8, whether stderr takes terminal control sequences (the
+// batch progress line), byte-exact standard output, and one heap for all threads.
 //
 // On Windows the programs enter at wmain (linked with -municode), so arguments arrive as
 // UTF-16 whole, whatever the ANSI code page; they are handed on as UTF-8. Paths made from
@@ -37,6 +37,11 @@ bool stderrTakesControlSequences();
 
 // Standard output written byte for byte: on Windows no "\n" to "\r\n" translation.
 void binaryStdout();
+
+// One heap for every thread. glibc gives each further thread an arena of its own, and what a
+// thread frees there is never reused by the others: the engine's scan threads would leave
+// their scratch memory behind for the rest of a run. Call before any thread starts.
+void oneHeapForAllThreads();
 
 }  // namespace platform
 

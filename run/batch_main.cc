@@ -38,6 +38,7 @@ int usage(const std::string& problem) {
 }
 
 int runBatch(int argc, char** argv) {
+  platform::oneHeapForAllThreads();
   platform::useUtf8Console();
   std::optional<fs::path> source;
   std::optional<fs::path> outDir;

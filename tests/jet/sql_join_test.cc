@@ -2,13 +2,16 @@
 // without regard to case, numbers of different widths by value, and Null matching nothing.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "jet/database_create.h"
+#include "jet/data_page.h"
 #include "jet/database_writer.h"
 #include "jet/error.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/shared_scans.h"
+#include "jet/usage_map.h"
 #include "tests/support/paths.h"
 
 namespace {
@@ -132,6 +135,33 @@ TEST_F(SqlJoinTest, ManyRowsJoinInProbingThenBuildOrder) {
       }
     }
     EXPECT_EQ(got, want);
+  }
+}
+
+// The tables of a join are read side by side, each but the last on a thread of its own: damage
+// in any of them still ends the query with the engine's error, naming the page.
+TEST_F(SqlJoinTest, DamageInAnyJoinedTableIsTheQuerysError) {
+  std::vector<uint32_t> pages;
+  {
+    auto db = jet::Database::open(path_, u"");
+    pages = jet::readUsageMap(db.pager(), db.tableDef(u"People")->ownedPagesMap);
+  }
+  ASSERT_EQ(pages.size(), 1u);
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(pages[0]) * 4096 + jet::kDataPageRowCountOffset);
+    f.write("\xFF\x7F", 2);  // more row slots than a page holds
+  }
+  for (const char16_t* sql : {u"SELECT People.Id, Marks.Code FROM People INNER JOIN Marks ON People.Code = Marks.Code",
+                              u"SELECT People.Id, Marks.Code FROM Marks INNER JOIN People ON Marks.Code = People.Code"}) {
+    SCOPED_TRACE(jet::toUtf8(sql));
+    auto db = jet::Database::open(path_, u"");
+    try {
+      jet::sql::query(db, sql);
+      ADD_FAILURE() << "the damaged page went unnoticed";
+    } catch (const jet::Error& e) {
+      EXPECT_NE(std::string(e.description()).find("page " + std::to_string(pages[0])), std::string::npos) << e.description();
+    }
   }
 }
 
