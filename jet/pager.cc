@@ -76,6 +76,18 @@ void Pager::readAhead(uint32_t first, uint32_t count) {
   }
 }
 
+size_t Pager::readAheadRun(std::span<const uint32_t> pages, size_t at) {
+  assert(at < pages.size());
+  const bool down = at + 1 < pages.size() && pages[at + 1] + 1 == pages[at];
+  size_t end = at + 1;
+  while (end < pages.size() && end - at < kReadAheadPages &&
+         (down ? pages[end] + 1 == pages[end - 1] : pages[end] == pages[end - 1] + 1)) {
+    ++end;
+  }
+  readAhead(down ? pages[end - 1] : pages[at], static_cast<uint32_t>(end - at));
+  return end;
+}
+
 PageRef Pager::readTyped(uint32_t page, uint8_t type, const char* what) {
   PageRef p = read(page);
   if (p->type() != type) {

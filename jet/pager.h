@@ -72,6 +72,10 @@ class Pager {
   // holds apart.
   static constexpr uint32_t kReadAheadPages = 32;
   void readAhead(uint32_t first, uint32_t count);
+  // For a walk through `pages` in their order (ascending or descending page numbers) that is
+  // about to read pages[at]: reads ahead the run of consecutive pages from there, and returns
+  // the index past it, where the walk calls this again.
+  size_t readAheadRun(std::span<const uint32_t> pages, size_t at);
 
   // Writes whole pages given in clear (encoding them when the database is encoded): pages[i]
   // becomes page first + i, all with one file write. Writing at pageCount() appends. Cached

@@ -28,7 +28,10 @@ uint32_t largestRecentAutoNumber(Pager& pager, const TableDef& def, size_t colum
   uint32_t best = 0;
   std::vector<Value> out;
   const size_t cols[] = {column};
-  for (uint32_t p : pages) {
+  // After a delete the free-space map lists every page of the table: read them in runs.
+  for (size_t i = 0, ahead = 0; i < pages.size(); ++i) {
+    if (i >= ahead) ahead = pager.readAheadRun(pages, i);
+    const uint32_t p = pages[i];
     PageRef ref = pager.read(p);
     if (ref->type() != page_type::kData) continue;
     const DataPage page(std::move(ref));

@@ -81,27 +81,17 @@ bool decodeSlot(Pager& pager, const TableDef& def, const DataPage& page, uint16_
 
 TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
                      ScanOrder order)
-    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)),
-      backwards_(order == ScanOrder::kLastPageFirst) {
+    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)) {
   checkColumns(*def_, columns_);
   pages_ = readUsageMap(pager, def_->ownedPagesMap);
-  if (backwards_) std::reverse(pages_.begin(), pages_.end());
+  if (order == ScanOrder::kLastPageFirst) std::reverse(pages_.begin(), pages_.end());
   values_.resize(columns_.size());
 }
 
 bool TableScan::loadPage() {
   while (pageIndex_ < pages_.size()) {
     // Owned pages mostly come in runs of consecutive numbers: read each run at once.
-    if (pageIndex_ >= readAheadEnd_) {
-      size_t end = pageIndex_ + 1;
-      while (end < pages_.size() && end - pageIndex_ < Pager::kReadAheadPages &&
-             (backwards_ ? pages_[end] + 1 == pages_[end - 1] : pages_[end] == pages_[end - 1] + 1)) {
-        ++end;
-      }
-      const uint32_t count = static_cast<uint32_t>(end - pageIndex_);
-      pager_->readAhead(backwards_ ? pages_[end - 1] : pages_[pageIndex_], count);
-      readAheadEnd_ = end;
-    }
+    if (pageIndex_ >= readAheadEnd_) readAheadEnd_ = pager_->readAheadRun(pages_, pageIndex_);
     PageRef p = pager_->read(pages_[pageIndex_++]);
     // The owned map may name pages that were freed and reused; only this table's data pages count.
     if (p->type() != page_type::kData) continue;

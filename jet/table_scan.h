@@ -45,7 +45,6 @@ class TableScan {
   std::vector<uint32_t> pages_;
   size_t pageIndex_ = 0;
   size_t readAheadEnd_ = 0;  // pages_ up to here were read ahead
-  bool backwards_ = false;   // pages_ runs from the last page to the first
   std::unique_ptr<DataPage> page_;
   uint16_t row_ = 0;
   RowPointer locator_;
