@@ -138,7 +138,8 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   s.fields = std::move(fields);
   s.openConnection = s.connection;
   s.source = std::move(source);
-  s.storedAt = located ? std::move(located->rows) : std::vector<uint32_t>();
+  std::deque<uint32_t>().swap(s.storedAt);
+  if (located) s.storedAt.assign(located->rows.begin(), located->rows.end());
   s.lastStored.clear();
   s.deletionsSeen = jet::DatabaseWriter::deletions();
   s.trustedFrom = 0;
@@ -161,7 +162,7 @@ void Recordset::close() {
   s.open = false;
   s.result.reset();
   s.fields.clear();
-  std::vector<uint32_t>().swap(s.storedAt);
+  std::deque<uint32_t>().swap(s.storedAt);
   s.lastStored.clear();
   s.wrote = false;
   s.pending.clear();

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,7 +51,9 @@ struct RecordsetState {
   std::u16string baseLink;   // the link the one table was read through, else empty
   // jet::RowPointer::raw() of each stored row, and of the table's rows found at the open
   // when it was a plain SELECT of one table on the file's writer (jet/sql/located_rows.h).
-  std::vector<uint32_t> storedAt;
+  // In blocks: a run stores a row at a time, and a vector doubling past a million rows held
+  // the old and the new copy at once near the end of a run.
+  std::deque<uint32_t> storedAt;
   std::vector<Value> lastStored;
   // A delete may free the slot of a stored row for another row: locators of rows stored before
   // the last delete are no longer read (jet::DatabaseWriter::deletions()).
