@@ -24,18 +24,18 @@ int Field::definedSize() const {
   return rs_->fields[index_].size;
 }
 
-Value Field::value() const {
-  rs_->requireField(generation_);
-  rs_->requireCurrentRow();
-  return rs_->valueAt(rs_->position, static_cast<size_t>(index_));
+namespace {
+
+Value valueAt(const RecordsetState& rs, int index) {
+  rs.requireCurrentRow();
+  return rs.valueAt(rs.position, static_cast<size_t>(index));
 }
 
-void Field::setValue(Value value) {
-  rs_->requireField(generation_);
-  rs_->requireCurrentRow();
-  size_t row = rs_->position;
-  const FieldInfo& f = rs_->fields[index_];
-  if (row < rs_->firstPending()) {
+void setValueAt(RecordsetState& rs, int index, Value value) {
+  rs.requireCurrentRow();
+  size_t row = rs.position;
+  const FieldInfo& f = rs.fields[index];
+  if (row < rs.firstPending()) {
     fail(errc::kNotSupported, "Only a row started with AddNew can be written; changing stored "
                               "rows is not supported.");
   }
@@ -43,8 +43,20 @@ void Field::setValue(Value value) {
     fail(errc::kIntegrityViolation, "The column '" + toUtf8(f.name) +
                                         "' is numbered by the database and cannot be written.");
   }
-  rs_->pending[row - rs_->firstPending()][index_] =
+  rs.pending[row - rs.firstPending()][index] =
       convertForColumn(std::move(value), {f.name, f.columnType, f.size});
+}
+
+}  // namespace
+
+Value Field::value() const {
+  rs_->requireField(generation_);
+  return valueAt(*rs_, index_);
+}
+
+void Field::setValue(Value value) {
+  rs_->requireField(generation_);
+  setValueAt(*rs_, index_, std::move(value));
 }
 
 int Fields::count() const {
@@ -64,25 +76,35 @@ Field Fields::item(int index) const {
 Field Fields::item(std::u16string_view name) const { return byName(rs_, name); }
 
 Field Fields::byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_view name) {
-  rs->requireOpen();
+  return Field(rs, indexOf(*rs, name), rs->generation);
+}
+
+Value Fields::valueByName(const RecordsetState& rs, std::u16string_view name) {
+  return valueAt(rs, indexOf(rs, name));
+}
+
+void Fields::setValueByName(RecordsetState& rs, std::u16string_view name, Value value) {
+  setValueAt(rs, indexOf(rs, name), std::move(value));
+}
+
+int Fields::indexOf(const RecordsetState& rs, std::u16string_view name) {
+  rs.requireOpen();
   // A hint names the first field equal to some name once kept where this one is. Equality
   // without regard to case is an equivalence, so when the hinted field equals this name too,
   // no field before it can: the hint gives the same answer as the scan.
   // Callers nearly always spell a name as the field does, so an exact match is tried first.
-  RecordsetState::NameHint& hint = rs->nameHint(name.data());
-  if (hint.name == name.data() && hint.field < rs->fields.size()) {
-    const std::u16string& hinted = rs->fields[hint.field].name;
+  RecordsetState::NameHint& hint = rs.nameHint(name.data());
+  if (hint.name == name.data() && hint.field < rs.fields.size()) {
+    const std::u16string& hinted = rs.fields[hint.field].name;
     // Equality by memcmp: char16_t's traits compare one character at a time.
     const bool same = hinted.size() == name.size() &&
                       std::memcmp(hinted.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
-    if (same || jet::sql::equalsIgnoringCase(hinted, name)) {
-      return Field(rs, static_cast<int>(hint.field), rs->generation);
-    }
+    if (same || jet::sql::equalsIgnoringCase(hinted, name)) return static_cast<int>(hint.field);
   }
-  for (size_t i = 0; i < rs->fields.size(); ++i) {
-    if (jet::sql::equalsIgnoringCase(rs->fields[i].name, name)) {
+  for (size_t i = 0; i < rs.fields.size(); ++i) {
+    if (jet::sql::equalsIgnoringCase(rs.fields[i].name, name)) {
       hint = {name.data(), i};
-      return Field(rs, static_cast<int>(i), rs->generation);
+      return static_cast<int>(i);
     }
   }
   fail(errc::kItemNotFound, "Item cannot be found in the collection: there is no field named '" +

@@ -51,6 +51,11 @@ class Fields {
   explicit Fields(std::shared_ptr<RecordsetState> rs) : rs_(std::move(rs)) {}
   // item(name) of the recordset's fields without making the collection first.
   static Field byName(const std::shared_ptr<RecordsetState>& rs, std::u16string_view name);
+  // item(name).value() and item(name).setValue() without making a Field: once threads have
+  // run, every copy of a shared pointer is an atomic operation, two per Field made.
+  static Value valueByName(const RecordsetState& rs, std::u16string_view name);
+  static void setValueByName(RecordsetState& rs, std::u16string_view name, Value value);
+  static int indexOf(const RecordsetState& rs, std::u16string_view name);
   std::shared_ptr<RecordsetState> rs_;
 };
 

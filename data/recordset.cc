@@ -206,6 +206,12 @@ Fields Recordset::fields() const {
 
 Field Recordset::field(std::u16string_view name) const { return Fields::byName(state_, name); }
 
+Value Recordset::collect(std::u16string_view name) const { return Fields::valueByName(*state_, name); }
+
+void Recordset::setCollect(std::u16string_view name, Value value) const {
+  Fields::setValueByName(*state_, name, std::move(value));
+}
+
 void Recordset::addNew() {
   RecordsetState& s = *state_;
   s.requireOpen();

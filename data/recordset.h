@@ -58,6 +58,9 @@ class Recordset {
 
   Fields fields() const;  // errc::kObjectClosed when closed
   Field field(std::u16string_view name) const;  // fields().item(name)
+  // ADO's Collect: field(name).value() and field(name).setValue(value), without a Field.
+  Value collect(std::u16string_view name) const;
+  void setCollect(std::u16string_view name, Value value) const;
 
   // Starts a new row; the row becomes current. Unwritten columns stay Null (the counter
   // column is numbered by the engine when the row is stored).

@@ -78,10 +78,10 @@ struct RecordsetState {
     size_t field = 0;
   };
   static constexpr size_t kHintProbes = 4;
-  std::array<NameHint, 64> nameHints{};
+  mutable std::array<NameHint, 64> nameHints{};  // a cache: looking a name up keeps one
   // The hint kept for `name`, or the place to keep one (an empty place among the few it may
   // take, else its first).
-  NameHint& nameHint(const char16_t* name) {
+  NameHint& nameHint(const char16_t* name) const {
     const auto key = reinterpret_cast<uintptr_t>(name);
     const size_t first = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 58);
     NameHint* empty = nullptr;

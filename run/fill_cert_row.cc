@@ -9,10 +9,10 @@ void FillCertRow(Pass pass, const data::Recordset& source, const data::Recordset
                  FailureRule& rule) {
   const bool qualification = pass == Pass::Qualification;
   auto text = [&](const char16_t* to, const char16_t* from) {
-    rule.attempt([&] { cert.field(to).setValue(textCopy(source.field(from).value())); });
+    rule.attempt([&] { cert.setCollect(to, textCopy(source.collect(from))); });
   };
   auto value = [&](const char16_t* to, const char16_t* from) {
-    rule.attempt([&] { cert.field(to).setValue(source.field(from).value()); });
+    rule.attempt([&] { cert.setCollect(to, source.collect(from)); });
   };
 
   /* 1 */ text(u"LName", u"LName");
@@ -25,10 +25,10 @@ void FillCertRow(Pass pass, const data::Recordset& source, const data::Recordset
   /* 8 */ text(u"LicenseNo", u"License");
   /* 9 */ text(u"Licensee", u"Licensee");
   /* 10 */ rule.attempt([&] {
-    cert.field(u"Type").setValue(std::u16string(qualification ? u"Q" : u"T"));
+    cert.setCollect(u"Type", std::u16string(qualification ? u"Q" : u"T"));
   });
   /* 11 */
-  const bool officeEmpty = rule.decide([&] { return textCopy(source.field(u"Office").value()).empty(); });
+  const bool officeEmpty = rule.decide([&] { return textCopy(source.collect(u"Office")).empty(); });
   text(u"Office", officeEmpty ? u"Licensee" : u"Office");
 }
 
