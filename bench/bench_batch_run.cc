@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/program_entry.h"
 #include "run/batch_window.h"
 #include "run/run_window.h"
 
@@ -31,6 +32,7 @@ long peakKiB() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::oneHeapForAllThreads();  // as the programs do
   if (argc < 2 || argc > 3) {
     std::cerr << "usage: bench-batch-run SOURCE.mdb [OUT_DIR]\n";
     return 2;
