@@ -114,15 +114,20 @@ Value convertForColumn(Value v, const ColumnTarget& c) {
     case ColumnType::Text:
     case ColumnType::Memo: {
       if (v.is<jet::Bytes>()) mismatch(c, "a binary value");
-      // A text is its own text form: taken over rather than copied.
-      std::u16string text = v.is<std::u16string>()
-                                ? std::move(std::get<std::u16string>(v.storage()))
-                                : textOf(v);
-      size_t limit = c.type == ColumnType::Text ? (c.size > 0 ? size_t(c.size) : 255) : 1073741823;
-      if (text.size() > limit) {
-        outOfRange(c, "the text has " + std::to_string(text.size()) + " characters, more than its " +
-                          std::to_string(limit));
+      const size_t limit = c.type == ColumnType::Text ? (c.size > 0 ? size_t(c.size) : 255) : 1073741823;
+      const auto check = [&](const std::u16string& text) {
+        if (text.size() > limit) {
+          outOfRange(c, "the text has " + std::to_string(text.size()) + " characters, more than its " +
+                            std::to_string(limit));
+        }
+      };
+      // A text is its own text form: the value is handed on as it came.
+      if (const auto* text = v.getIf<std::u16string>()) {
+        check(*text);
+        return v;
       }
+      std::u16string text = textOf(v);
+      check(text);
       return Value(std::move(text));
     }
     case ColumnType::Boolean: {

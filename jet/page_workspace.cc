@@ -97,7 +97,8 @@ uint32_t PageWorkspace::allocate() {
     throw Error(errc::kUnspecified, "The database would grow beyond 2 GB.");
   }
   const uint32_t page = nextPage_++;
-  pending_[page].fill(0);
+  // A new entry's bytes are value-initialised, that is zero already.
+  if (auto [it, added] = pending_.try_emplace(page); !added) it->second.fill(0);
   markGlobalUsed(page);
   return page;
 }

@@ -102,6 +102,15 @@ void TextPool::get(uint32_t id, std::u16string& out) const {
   }
 }
 
+std::u16string TextPool::get(uint32_t id) const {
+  const Span s = span(id);
+  const uint8_t* p = bytes_.data() + s.begin;
+  if (!s.wide) return std::u16string(p, p + (s.end - s.begin));
+  std::u16string out;
+  get(id, out);
+  return out;
+}
+
 void TextPool::grow() {
   std::vector<uint64_t> bigger(slots_.size() * 2, 0);
   size_t mask = bigger.size() - 1;

@@ -23,11 +23,9 @@ class TextPool {
   uint32_t intern(std::u16string_view text);
   // Text `id`, written into `out` (its buffer is reused).
   void get(uint32_t id, std::u16string& out) const;
-  std::u16string get(uint32_t id) const {
-    std::u16string out;
-    get(id, out);
-    return out;
-  }
+  // Text `id` as a new string: a narrow text is widened as the string is made, not written
+  // over a zeroed one.
+  std::u16string get(uint32_t id) const;
   size_t size() const { return ends_.size(); }
   // For a reader about to get text `id` (to load ahead): where its bounds are kept, and
   // (read once those are in the cache) where its characters are.
