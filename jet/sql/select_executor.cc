@@ -15,13 +15,14 @@
 namespace jet::sql {
 namespace {
 
-// The table's rows from a scan of the same table that another result of the connection still
-// holds, when the slot has no condition of its own (such a scan is every row); nothing when
-// there is none.
+// A scan of a slot with no condition of its own is every row of the table: other queries of
+// the connection may use it too.
 bool isShareable(const SlotPlan& slot, const SharedScans* shared) {
   return shared && slot.filters.empty() && !slot.columns.empty();
 }
 
+// The table's rows from such a scan that another result of the connection still holds;
+// nothing when there is none.
 std::optional<TableRows> sharedRows(const SlotPlan& slot, SharedScans* shared) {
   if (!isShareable(slot, shared)) return std::nullopt;
   std::shared_ptr<ScannedTable> scan = shared->find(*slot.source, slot.def, slot.columns);

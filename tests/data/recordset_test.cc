@@ -105,6 +105,8 @@ TEST(RecordsetTest, FailuresCarryAdoNumbers) {
   data::Recordset rs;
   rs.open(u"SELECT * FROM Roster", cn);
   EXPECT_EQ(errorOf([&] { rs.field(u"Nope"); }), data::errc::kItemNotFound);
+  EXPECT_EQ(errorOf([&] { rs.collect(u"Nope"); }), data::errc::kItemNotFound);
+  EXPECT_EQ(rs.collect(u"lname"), rs.field(u"LName").value());
   EXPECT_EQ(errorOf([&] { rs.fields().item(99); }), data::errc::kItemNotFound);
   EXPECT_EQ(errorOf([&] { rs.fields().item(-1); }), data::errc::kItemNotFound);
   // The default lock type is read-only: no rows can be added.
@@ -119,6 +121,7 @@ TEST(RecordsetTest, FailuresCarryAdoNumbers) {
   editable.open(u"SELECT * FROM Roster", cn, data::adOpenStatic, data::adLockOptimistic);
   EXPECT_EQ(errorOf([&] { editable.field(u"LName").setValue(std::u16string(u"x")); }),
             data::errc::kNotSupported);
+  EXPECT_EQ(errorOf([&] { editable.setCollect(u"LName", std::u16string(u"x")); }), data::errc::kNotSupported);
 }
 
 // Look-ups by name remember where they found a name; one buffer holding name after name, in
