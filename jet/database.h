@@ -94,7 +94,7 @@ class Database {
   // Re-reads the catalog and drops cached definitions, after the writer changed them.
   void refresh();
 
-  // The page layer, for the writer.
+  // The page layer, for the writer (and for readers made from it, Pager::reader).
   Pager& pager();
 
  private:

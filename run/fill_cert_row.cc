@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "data/field.h"
 #include "run/text_copy.h"
 
 namespace run {

@@ -1,10 +1,13 @@
 // Opening files: header facts, the database password, and the errors a user meets first.
+#include <algorithm>
 #include <fstream>
+#include <numeric>
 
 #include <gtest/gtest.h>
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/pager.h"
 #include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 
@@ -105,4 +108,41 @@ TEST(DatabaseOpenTest, TablesAreFoundWithoutRegardToCase) {
   for (const auto& t : db.tables()) user.push_back(t.name);
   EXPECT_EQ(user, (std::vector<std::u16string>{u"Table1", u"Table2", u"Table3", u"Table4"}));
   EXPECT_GT(db.tables(true).size(), user.size());
+}
+
+// A second pager over an open file (for a scan on another thread) reads the pages its owner
+// reads, encoded files included, and refuses to write even when the file is open for writing.
+TEST(DatabaseOpenTest, AReadingPagerSeesTheOwnersPagesAndNeverWrites) {
+  testsupport::TempDir dir;
+  for (const char* file : {"jackcess/testV2000.mdb", "jackcess-encrypt/db-enc.mdb"}) {
+    SCOPED_TRACE(file);
+    auto copy = dir / "pager.mdb";
+    std::filesystem::copy_file(corpusFile(file), copy, std::filesystem::copy_options::overwrite_existing);
+    auto db = jet::Database::open(copy, {}, true);
+    jet::Pager reader = db.pager().reader();
+    ASSERT_EQ(reader.pageCount(), db.pager().pageCount());
+    for (uint32_t p = 0; p < reader.pageCount(); ++p) {
+      const auto mine = db.pager().read(p)->bytes(), its = reader.read(p)->bytes();
+      ASSERT_TRUE(std::equal(mine.begin(), mine.end(), its.begin(), its.end())) << "page " << p;
+    }
+    const std::vector<uint8_t> zeros(jet::kPageSizeJet4, 0);
+    EXPECT_THROW(reader.write(1, zeros), jet::Error);
+    EXPECT_NE(db.pager().read(1)->bytes()[0], 0) << "the refused write reached the file";
+  }
+}
+
+// Walks read ahead by runs of consecutive pages, up or down, at most a read-ahead's worth.
+TEST(DatabaseOpenTest, ReadAheadRunsEndAtGapsAndAtTheirLength) {
+  auto db = jet::Database::open(corpusFile("jackcess/testV2000.mdb"));
+  jet::Pager& pager = db.pager();
+  const std::vector<uint32_t> up = {3, 4, 5, 9, 10, 12};
+  EXPECT_EQ(pager.readAheadRun(up, 0), 3u);
+  EXPECT_EQ(pager.readAheadRun(up, 3), 5u);
+  EXPECT_EQ(pager.readAheadRun(up, 5), 6u);
+  const std::vector<uint32_t> down = {10, 9, 8, 4, 3};
+  EXPECT_EQ(pager.readAheadRun(down, 0), 3u);
+  EXPECT_EQ(pager.readAheadRun(down, 3), 5u);
+  std::vector<uint32_t> many(jet::Pager::kReadAheadPages + 8);
+  std::iota(many.begin(), many.end(), 1u);
+  EXPECT_EQ(pager.readAheadRun(many, 0), size_t{jet::Pager::kReadAheadPages});
 }
