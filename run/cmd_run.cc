@@ -216,24 +216,24 @@ class Run {
       case 52: w_.setProgressVisible(true); break;
 
       // The qualification pass.
-      case 53: startPass(s_.rsQual, 54, 60, "qualification"); break;
+      case 53: startPass(Pass::Qualification, s_.rsQual, 54, 60, "qualification"); break;
       case 54: store([&] { certs().addNew(); }, true, 60); break;
-      case 55: FillCertRow(Pass::Qualification, need(s_.rsQual), certs(), rule_); break;
+      case 55: FillCertRow(need(s_.passColumns), rule_); break;
       case 56: store([&] { certs().updateBatch(data::adAffectAll); }, false, 60); break;
       case 57: need(s_.rsQual).moveNext(); break;
       case 58: advanceProgress(); break;
       case 59: nextRow(54, 60); break;
-      case 60: need(s_.rsQual).close(), s_.rsQual.reset(); break;
+      case 60: s_.passColumns.reset(), need(s_.rsQual).close(), s_.rsQual.reset(); break;
 
       // The training pass.
-      case 61: startPass(s_.rsTrain, 62, 68, "training"); break;
+      case 61: startPass(Pass::Training, s_.rsTrain, 62, 68, "training"); break;
       case 62: store([&] { certs().addNew(); }, true, 68); break;
-      case 63: FillCertRow(Pass::Training, need(s_.rsTrain), certs(), rule_); break;
+      case 63: FillCertRow(need(s_.passColumns), rule_); break;
       case 64: store([&] { certs().updateBatch(data::adAffectAll); }, false, 68); break;
       case 65: need(s_.rsTrain).moveNext(); break;
       case 66: advanceProgress(); break;
       case 67: nextRow(62, 68); break;
-      case 68: need(s_.rsTrain).close(), s_.rsTrain.reset(); break;
+      case 68: s_.passColumns.reset(), need(s_.rsTrain).close(), s_.rsTrain.reset(); break;
 
       // Closing.
       case 69: w_.setProgressVisible(false); break;
@@ -325,7 +325,7 @@ class Run {
   // or the certificate record set is not open: with either unusable it has nothing it
   // could copy, and every row would fail every step. After a pass stopped because no row
   // could be stored, the next one ends without a word: the cause has been reported.
-  void startPass(std::optional<data::Recordset>& source, int firstRow, int after,
+  void startPass(Pass pass, std::optional<data::Recordset>& source, int firstRow, int after,
                  const char* name) {
     next_ = after;
     if (s_.storingStopped) return;
@@ -336,6 +336,7 @@ class Run {
                      std::string("The certificate table is not open, so the ") + name +
                          " pass copies no rows.");
     }
+    s_.passColumns.emplace(pass, *source, *s_.rsCerts);
     if (!(s_.passCounter > s_.passBound)) next_ = firstRow;
   }
 

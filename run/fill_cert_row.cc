@@ -1,38 +1,65 @@
 #include "run/fill_cert_row.h"
 
-#include <string_view>
+#include <string>
 
+#include "data/error.h"
 #include "run/text_copy.h"
 
 namespace run {
 
-void FillCertRow(Pass pass, const data::Recordset& source, const data::Recordset& cert,
-                 FailureRule& rule) {
-  // Names as views of literals: their lengths are known here rather than counted per call.
-  using namespace std::string_view_literals;
-  const bool qualification = pass == Pass::Qualification;
-  auto text = [&](std::u16string_view to, std::u16string_view from) {
-    rule.attempt([&] { cert.setCollect(to, textCopy(source.collect(from))); });
-  };
-  auto value = [&](std::u16string_view to, std::u16string_view from) {
-    rule.attempt([&] { cert.setCollect(to, source.collect(from)); });
-  };
+using namespace std::string_view_literals;
 
-  /* 1 */ text(u"LName"sv, u"LName"sv);
-  /* 2 */ text(u"FName"sv, u"FName"sv);
-  /* 3 */ text(u"Course"sv, qualification ? u"Course"sv : u"CourseName"sv);
-  /* 4 */ value(u"Date"sv, qualification ? u"QualDate"sv : u"CourseDate"sv);
-  /* 5 */ text(u"Location"sv, u"Location"sv);
-  /* 6 */ text(u"Email"sv, u"Email"sv);
-  /* 7 */ value(u"Expiration"sv, u"Expiration"sv);
-  /* 8 */ text(u"LicenseNo"sv, u"License"sv);
-  /* 9 */ text(u"Licensee"sv, u"Licensee"sv);
+ColumnRef::ColumnRef(const data::Recordset& rs, std::u16string_view name) : rs_(rs), name_(name) {
+  try {
+    field_.emplace(rs.field(name));
+  } catch (const data::Error&) {
+    // Left to fail at each use, with the same error.
+  }
+}
+
+void ColumnRef::setValue(data::Value value) const {
+  if (field_) {
+    field_->setValue(std::move(value));
+  } else {
+    rs_.setCollect(name_, std::move(value));
+  }
+}
+
+PassColumns::PassColumns(Pass pass, const data::Recordset& source, const data::Recordset& cert)
+    : pass(pass),
+      copies{{
+          {{cert, u"LName"sv}, {source, u"LName"sv}, true},
+          {{cert, u"FName"sv}, {source, u"FName"sv}, true},
+          {{cert, u"Course"sv},
+           {source, pass == Pass::Qualification ? u"Course"sv : u"CourseName"sv}, true},
+          {{cert, u"Date"sv},
+           {source, pass == Pass::Qualification ? u"QualDate"sv : u"CourseDate"sv}, false},
+          {{cert, u"Location"sv}, {source, u"Location"sv}, true},
+          {{cert, u"Email"sv}, {source, u"Email"sv}, true},
+          {{cert, u"Expiration"sv}, {source, u"Expiration"sv}, false},
+          {{cert, u"LicenseNo"sv}, {source, u"License"sv}, true},
+          {{cert, u"Licensee"sv}, {source, u"Licensee"sv}, true},
+      }},
+      type(cert, u"Type"sv),
+      office(cert, u"Office"sv),
+      sourceOffice(source, u"Office"sv),
+      sourceLicensee(source, u"Licensee"sv) {}
+
+void FillCertRow(const PassColumns& columns, FailureRule& rule) {
+  /* 1 to 9 */
+  for (const PassColumns::Copy& copy : columns.copies) {
+    rule.attempt([&] {
+      copy.to.setValue(copy.text ? data::Value(textCopy(copy.from.value())) : copy.from.value());
+    });
+  }
   /* 10 */ rule.attempt([&] {
-    cert.setCollect(u"Type"sv, std::u16string(qualification ? u"Q" : u"T"));
+    columns.type.setValue(std::u16string(columns.pass == Pass::Qualification ? u"Q" : u"T"));
   });
   /* 11 */
-  const bool officeEmpty = rule.decide([&] { return textCopy(source.collect(u"Office"sv)).empty(); });
-  text(u"Office"sv, officeEmpty ? u"Licensee"sv : u"Office"sv);
+  const bool officeEmpty =
+      rule.decide([&] { return textCopy(columns.sourceOffice.value()).empty(); });
+  const ColumnRef& from = officeEmpty ? columns.sourceLicensee : columns.sourceOffice;
+  rule.attempt([&] { columns.office.setValue(textCopy(from.value())); });
 }
 
 }  // namespace run

@@ -19,6 +19,10 @@
 // takes Licensee. The row is neither added, saved nor moved here.
 #pragma once
 
+#include <array>
+#include <optional>
+#include <string_view>
+
 #include "data/recordset.h"
 #include "run/failure_rule.h"
 
@@ -26,7 +30,35 @@ namespace run {
 
 enum class Pass { Qualification, Training };
 
-void FillCertRow(Pass pass, const data::Recordset& source, const data::Recordset& cert,
-                 FailureRule& rule);
+// A named column of a record set, found once. A name that could not be found then is
+// looked up again at each use, so that each use fails as a look-up by name does.
+class ColumnRef {
+ public:
+  ColumnRef(const data::Recordset& rs, std::u16string_view name);
+  data::Value value() const { return field_ ? field_->value() : rs_.collect(name_); }
+  void setValue(data::Value value) const;
+
+ private:
+  data::Recordset rs_;
+  std::u16string_view name_;  // a literal
+  mutable std::optional<data::Field> field_;
+};
+
+// The columns of one pass's copy, found when the pass starts rather than by name on every
+// row. Good for as long as neither record set is closed.
+struct PassColumns {
+  PassColumns(Pass pass, const data::Recordset& source, const data::Recordset& cert);
+
+  struct Copy {
+    ColumnRef to, from;
+    bool text;  // a text copy, else a value copy
+  };
+  Pass pass;
+  std::array<Copy, 9> copies;  // steps 1 to 9
+  ColumnRef type;
+  ColumnRef office, sourceOffice, sourceLicensee;
+};
+
+void FillCertRow(const PassColumns& columns, FailureRule& rule);
 
 }  // namespace run

@@ -12,6 +12,7 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "run/failure_rule.h"
+#include "run/fill_cert_row.h"
 
 namespace run {
 
@@ -41,6 +42,7 @@ struct RunState {
   bool hasType = false;
   int32_t passCounter = 0;
   int32_t passBound = 0;
+  std::optional<PassColumns> passColumns;  // the pass's columns, found when it starts
   // A pass ended because the certificate file could store no row: the passes copy nothing more.
   bool storingStopped = false;
 };
