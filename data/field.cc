@@ -31,7 +31,8 @@ Value valueAt(const RecordsetState& rs, int index) {
   return rs.valueAt(rs.position, static_cast<size_t>(index));
 }
 
-void setValueAt(RecordsetState& rs, int index, Value value) {
+// The value is converted where it lies and moved once, into the row.
+void setValueAt(RecordsetState& rs, int index, Value&& value) {
   rs.requireCurrentRow();
   size_t row = rs.position;
   const FieldInfo& f = rs.fields[index];
@@ -43,8 +44,8 @@ void setValueAt(RecordsetState& rs, int index, Value value) {
     fail(errc::kIntegrityViolation, "The column '" + toUtf8(f.name) +
                                         "' is numbered by the database and cannot be written.");
   }
-  rs.pending[row - rs.firstPending()][index] =
-      convertForColumn(std::move(value), {f.name, f.columnType, f.size});
+  convertInPlace(value, {f.name, f.columnType, f.size});
+  rs.pending[row - rs.firstPending()][index] = std::move(value);
 }
 
 }  // namespace

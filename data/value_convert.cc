@@ -108,8 +108,8 @@ std::u16string textOf(const Value& v) {
       v.storage());
 }
 
-Value convertForColumn(Value v, const ColumnTarget& c) {
-  if (v.isNull()) return v;
+void convertInPlace(Value& v, const ColumnTarget& c) {
+  if (v.isNull()) return;
   switch (c.type) {
     case ColumnType::Text:
     case ColumnType::Memo: {
@@ -121,57 +121,65 @@ Value convertForColumn(Value v, const ColumnTarget& c) {
                             std::to_string(limit));
         }
       };
-      // A text is its own text form: the value is handed on as it came.
-      if (const auto* text = v.getIf<std::u16string>()) {
-        check(*text);
-        return v;
-      }
+      // A text is its own text form: the value stays as it came.
+      if (const auto* text = v.getIf<std::u16string>()) return check(*text);
       std::u16string text = textOf(v);
       check(text);
-      return Value(std::move(text));
+      v = Value(std::move(text));
+      return;
     }
     case ColumnType::Boolean: {
       if (const auto* s = v.getIf<std::u16string>()) {
-        if (equalsIgnoreCase(*s, u"True") || equalsIgnoreCase(*s, u"Yes")) return Value(true);
-        if (equalsIgnoreCase(*s, u"False") || equalsIgnoreCase(*s, u"No")) return Value(false);
+        if (equalsIgnoreCase(*s, u"True") || equalsIgnoreCase(*s, u"Yes")) return void(v = Value(true));
+        if (equalsIgnoreCase(*s, u"False") || equalsIgnoreCase(*s, u"No")) return void(v = Value(false));
       }
-      return Value(numberFrom(v, c) != 0);
+      v = Value(numberFrom(v, c) != 0);
+      return;
     }
-    case ColumnType::Byte: return Value(integral<uint8_t>(numberFrom(v, c), 0, 255, c));
-    case ColumnType::Integer: return Value(integral<int16_t>(numberFrom(v, c), -32768, 32767, c));
+    case ColumnType::Byte: v = Value(integral<uint8_t>(numberFrom(v, c), 0, 255, c)); return;
+    case ColumnType::Integer: v = Value(integral<int16_t>(numberFrom(v, c), -32768, 32767, c)); return;
     case ColumnType::Long:
-      return Value(integral<int32_t>(numberFrom(v, c), -2147483648.0, 2147483647.0, c));
+      v = Value(integral<int32_t>(numberFrom(v, c), -2147483648.0, 2147483647.0, c));
+      return;
     case ColumnType::Single: {
       double d = numberFrom(v, c);
       if (std::fabs(d) > 3.402823466e38) outOfRange(c, "the number is too large");
-      return Value(static_cast<float>(d));
+      v = Value(static_cast<float>(d));
+      return;
     }
-    case ColumnType::Double: return Value(numberFrom(v, c));
+    case ColumnType::Double: v = Value(numberFrom(v, c)); return;
     case ColumnType::Currency: {
-      if (const auto* cur = v.getIf<jet::Currency>()) return Value(*cur);
+      if (v.is<jet::Currency>()) return;
       double d = std::nearbyint(numberFrom(v, c) * 10000.0);
       if (!(std::fabs(d) < 9.2e18)) outOfRange(c, "the amount is too large");
-      return Value(jet::Currency{static_cast<int64_t>(d)});
+      v = Value(jet::Currency{static_cast<int64_t>(d)});
+      return;
     }
     case ColumnType::DateTime: {
-      if (v.is<jet::DateTime>()) return v;
+      if (v.is<jet::DateTime>()) return;
       if (const auto* s = v.getIf<std::u16string>()) {
-        if (auto days = jet::sql::parseDateText(*s)) return Value(jet::DateTime{*days});
+        if (auto days = jet::sql::parseDateText(*s)) return void(v = Value(jet::DateTime{*days}));
         mismatch(c, "a text that is not a date");
       }
       double d = numberFrom(v, c);
       if (d < -657434.0 || d > 2958465.99999) outOfRange(c, "the date is out of range");
-      return Value(jet::DateTime{d});
+      v = Value(jet::DateTime{d});
+      return;
     }
     case ColumnType::Guid:
-      if (v.is<jet::Guid>()) return v;
+      if (v.is<jet::Guid>()) return;
       mismatch(c, "a value that is not a GUID");
     case ColumnType::Binary:
     case ColumnType::OLE:
-      if (v.is<jet::Bytes>()) return v;
+      if (v.is<jet::Bytes>()) return;
       mismatch(c, "a value that is not binary");
     default: mismatch(c, "values (its type is not supported)");
   }
+}
+
+Value convertForColumn(Value v, const ColumnTarget& c) {
+  convertInPlace(v, c);
+  return v;
 }
 
 }  // namespace data

@@ -20,6 +20,8 @@ struct ColumnTarget {
 
 // A value passed as a temporary gives up its text or bytes to the result instead of copying.
 jet::Value convertForColumn(jet::Value value, const ColumnTarget& column);
+// The same, where the value lies: one the column takes as it is is left untouched.
+void convertInPlace(jet::Value& value, const ColumnTarget& column);
 // The text form of a value (numbers in plain decimal, dates as yyyy-mm-dd hh:mm:ss,
 // truth values as True/False).
 std::u16string textOf(const jet::Value& value);

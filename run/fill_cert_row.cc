@@ -17,7 +17,7 @@ ColumnRef::ColumnRef(const data::Recordset& rs, std::u16string_view name) : rs_(
   }
 }
 
-void ColumnRef::setValue(data::Value value) const {
+void ColumnRef::setValue(data::Value&& value) const {
   if (field_) {
     field_->setValue(std::move(value));
   } else {
@@ -49,7 +49,9 @@ void FillCertRow(const PassColumns& columns, FailureRule& rule) {
   /* 1 to 9 */
   for (const PassColumns::Copy& copy : columns.copies) {
     rule.attempt([&] {
-      copy.to.setValue(copy.text ? data::Value(textCopy(copy.from.value())) : copy.from.value());
+      data::Value value = copy.from.value();
+      if (copy.text) makeTextCopy(value);
+      copy.to.setValue(std::move(value));
     });
   }
   /* 10 */ rule.attempt([&] {
@@ -59,7 +61,11 @@ void FillCertRow(const PassColumns& columns, FailureRule& rule) {
   const bool officeEmpty =
       rule.decide([&] { return textCopy(columns.sourceOffice.value()).empty(); });
   const ColumnRef& from = officeEmpty ? columns.sourceLicensee : columns.sourceOffice;
-  rule.attempt([&] { columns.office.setValue(textCopy(from.value())); });
+  rule.attempt([&] {
+    data::Value value = from.value();
+    makeTextCopy(value);
+    columns.office.setValue(std::move(value));
+  });
 }
 
 }  // namespace run

@@ -36,7 +36,7 @@ class ColumnRef {
  public:
   ColumnRef(const data::Recordset& rs, std::u16string_view name);
   data::Value value() const { return field_ ? field_->value() : rs_.collect(name_); }
-  void setValue(data::Value value) const;
+  void setValue(data::Value&& value) const;
 
  private:
   data::Recordset rs_;

@@ -161,4 +161,8 @@ std::u16string textCopy(data::Value&& value) {
   return textCopy(std::as_const(value));
 }
 
+void makeTextCopy(data::Value& value) {
+  if (!value.is<std::u16string>()) value = data::Value(textCopy(std::as_const(value)));
+}
+
 }  // namespace run
