@@ -60,6 +60,27 @@ void Field::setValue(Value value) {
   setValueAt(*rs_, index_, std::move(value));
 }
 
+void Field::setValueFrom(const Field& source, void (*adjust)(Value&)) {
+  // Checked in the order of setValue(source.value()): the source, then this field.
+  source.rs_->requireField(source.generation_);
+  RecordsetState& rs = *rs_;
+  const RecordsetState& from = *source.rs_;
+  from.requireCurrentRow();
+  std::u16string text;
+  if (!rs.spareTexts.empty()) {
+    text = std::move(rs.spareTexts.back());
+    rs.spareTexts.pop_back();
+  }
+  Value value = [&] {
+    if (from.currentText(static_cast<size_t>(source.index_), text)) return Value(std::move(text));
+    if (text.capacity() > std::u16string().capacity()) rs.spareTexts.push_back(std::move(text));
+    return valueAt(from, source.index_);
+  }();
+  if (adjust) adjust(value);
+  rs.requireField(generation_);
+  setValueAt(rs, index_, std::move(value));
+}
+
 int Fields::count() const {
   rs_->requireOpen();
   return static_cast<int>(rs_->fields.size());

@@ -29,6 +29,10 @@ class Field {
   // errc::kIntegrityViolation (text too long, Null where none is allowed). A value passed
   // as a temporary is moved into the row rather than copied.
   void setValue(Value value);
+  // setValue(source.value()) for a field of any open record set, with `adjust` (when given)
+  // applied to the value first. A text of a query's row is read into a buffer this record
+  // set kept from an earlier row, so copying rows allocates next to nothing.
+  void setValueFrom(const Field& source, void (*adjust)(Value&) = nullptr);
 
  private:
   friend class Fields;

@@ -230,7 +230,12 @@ void Recordset::addNew() {
   std::vector<Value> row = std::move(s.spareRow);
   row.resize(s.fields.size());
   for (Value& v : row) {
-    if (!v.isNull()) v = Value();
+    if (v.isNull()) continue;
+    if (auto* text = std::get_if<std::u16string>(&v.storage());
+        text && text->capacity() > std::u16string().capacity() && s.spareTexts.size() < row.size()) {
+      s.spareTexts.push_back(std::move(*text));
+    }
+    v = Value();
   }
   s.pending.push_back(std::move(row));
   s.position = s.total() - 1;

@@ -67,6 +67,9 @@ struct RecordsetState {
   std::vector<Value> spareRow;
   std::vector<std::pair<size_t, const Value*>> storing;
   std::vector<const Value*> tableRow;
+  // Texts of the rows addNew starts again, for copies into new rows to be read into
+  // (Field::setValueFrom): a run's copies then allocate for hardly any text.
+  std::vector<std::u16string> spareTexts;
   size_t position = 0;
   uint64_t generation = 0;  // counts opens: a Field of an earlier open is stale
 
@@ -103,6 +106,11 @@ struct RecordsetState {
     return pending[row - firstPending()][field];
   }
   Value storedValue(size_t stored, size_t field) const;  // recordset.cc
+  // The current row's value of a field when it is a text of the query's rows, written into
+  // `out`; false otherwise.
+  bool currentText(size_t field, std::u16string& out) const {
+    return position < queryRows() && result->textInto(position, field, out);
+  }
   bool atEnd() const { return position >= total(); }
 
   void requireOpen() const {

@@ -25,6 +25,13 @@ void ColumnRef::setValue(data::Value&& value) const {
   }
 }
 
+void ColumnRef::setValueFrom(const ColumnRef& from, void (*adjust)(data::Value&)) const {
+  if (field_ && from.field_) return field_->setValueFrom(*from.field_, adjust);
+  data::Value value = from.value();
+  if (adjust) adjust(value);
+  setValue(std::move(value));
+}
+
 PassColumns::PassColumns(Pass pass, const data::Recordset& source, const data::Recordset& cert)
     : pass(pass),
       copies{{
@@ -48,11 +55,7 @@ PassColumns::PassColumns(Pass pass, const data::Recordset& source, const data::R
 void FillCertRow(const PassColumns& columns, FailureRule& rule) {
   /* 1 to 9 */
   for (const PassColumns::Copy& copy : columns.copies) {
-    rule.attempt([&] {
-      data::Value value = copy.from.value();
-      if (copy.text) makeTextCopy(value);
-      copy.to.setValue(std::move(value));
-    });
+    rule.attempt([&] { copy.to.setValueFrom(copy.from, copy.text ? makeTextCopy : nullptr); });
   }
   /* 10 */ rule.attempt([&] {
     columns.type.setValue(std::u16string(columns.pass == Pass::Qualification ? u"Q" : u"T"));
@@ -61,11 +64,7 @@ void FillCertRow(const PassColumns& columns, FailureRule& rule) {
   const bool officeEmpty =
       rule.decide([&] { return textCopy(columns.sourceOffice.value()).empty(); });
   const ColumnRef& from = officeEmpty ? columns.sourceLicensee : columns.sourceOffice;
-  rule.attempt([&] {
-    data::Value value = from.value();
-    makeTextCopy(value);
-    columns.office.setValue(std::move(value));
-  });
+  rule.attempt([&] { columns.office.setValueFrom(from, makeTextCopy); });
 }
 
 }  // namespace run

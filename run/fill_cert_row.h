@@ -37,6 +37,8 @@ class ColumnRef {
   ColumnRef(const data::Recordset& rs, std::u16string_view name);
   data::Value value() const { return field_ ? field_->value() : rs_.collect(name_); }
   void setValue(data::Value&& value) const;
+  // setValue(from.value()), with `adjust` applied to the value first (when given).
+  void setValueFrom(const ColumnRef& from, void (*adjust)(data::Value&) = nullptr) const;
 
  private:
   data::Recordset rs_;

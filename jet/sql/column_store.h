@@ -35,6 +35,13 @@ class ColumnStore {
     return (nulls_[row >> 6] >> (row & 63)) & 1;
   }
   Value get(size_t row) const;
+  // The row's text written into `out` (its buffer reused); false, and `out` as it was, when
+  // the row holds Null or the column no text.
+  bool textInto(size_t row, std::u16string& out) const {
+    if (kind_ != Kind::Text || isNull(row)) return false;
+    pool_->get(textId(row), out);
+    return true;
+  }
   // Fast access for joins and filters, valid for the column's kind.
   bool isText() const { return kind_ == Kind::Text; }
   // Numbers, dates and truth values kept as raw bytes; number() is their value as

@@ -54,6 +54,12 @@ Value ResultSet::value(size_t row, size_t column) const {
   return tables_[c.slot].stores[c.store]->get(tableRow);
 }
 
+bool ResultSet::textInto(size_t row, size_t column, std::u16string& out) const {
+  assert(row < rowCount() && column < columns_.size());
+  const ResultColumn& c = columns_[column];
+  return tables_[c.slot].stores[c.store]->textInto(positions_[c.position].at(row), out);
+}
+
 const TableDef* ResultSet::baseTable() const {
   return tables_.size() == 1 ? tables_.front().def.get() : nullptr;
 }

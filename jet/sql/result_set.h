@@ -51,6 +51,8 @@ class ResultSet {
   const ResultColumn& column(size_t i) const { return columns_[i]; }
   const std::vector<ResultColumn>& columns() const { return columns_; }
   Value value(size_t row, size_t column) const;
+  // A text value() written into `out`, reusing its buffer; false when the value is no text.
+  bool textInto(size_t row, size_t column, std::u16string& out) const;
   // The reader is at `row` and goes forward: the tables it reaches at random rows start
   // loading, one to three rows ahead, each step of what those rows will need (records, where
   // their texts lie, the texts), so reading a row seldom waits for memory.
