@@ -9,16 +9,12 @@ void appendSegment(std::span<const uint8_t> seg, bool oneByte, std::u16string& o
   size_t at = out.size();
   if (oneByte) {
     out.resize(at + seg.size());
-    char16_t* p = out.data() + at;
-    for (size_t i = 0; i < seg.size(); ++i) p[i] = static_cast<char16_t>(seg[i]);
+    widenOneByteText(seg.data(), seg.size(), out.data() + at);
   } else {
     // An odd trailing byte cannot form a character; drop it.
-    size_t n = seg.size() / 2;
+    const size_t n = seg.size() / 2;
     out.resize(at + n);
-    char16_t* p = out.data() + at;
-    for (size_t i = 0; i < n; ++i) {
-      p[i] = static_cast<char16_t>(seg[2 * i] | (seg[2 * i + 1] << 8));
-    }
+    readTwoByteText(seg.data(), n, out.data() + at);
   }
 }
 

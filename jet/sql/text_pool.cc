@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "jet/error.h"
+#include "jet/text_codec.h"
 
 namespace jet::sql {
 namespace {
@@ -94,11 +95,10 @@ void TextPool::get(uint32_t id, std::u16string& out) const {
   const uint8_t* p = bytes_.data() + s.begin;
   const size_t n = s.wide ? (s.end - s.begin) / 2 : s.end - s.begin;
   out.resize(n);
-  char16_t* q = out.data();
   if (s.wide) {
-    for (size_t k = 0; k < n; ++k) q[k] = static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8));
+    readTwoByteText(p, n, out.data());
   } else {
-    for (size_t k = 0; k < n; ++k) q[k] = p[k];
+    widenOneByteText(p, n, out.data());
   }
 }
 
