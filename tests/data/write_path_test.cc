@@ -246,6 +246,53 @@ TEST(WritePathTest, TheRecordsetReadsBackTheRowsItStored) {
   EXPECT_EQ(errorOf([&] { rs.field(u"LName").value(); }), data::errc::kNoCurrentRecord);
 }
 
+// Copies from another record set's rows: texts longest first (the reused buffers shrink),
+// Null with and without an adjustment, a date, and a refused copy that leaves the column.
+TEST(WritePathTest, CopiedValuesAreTheSourcesWhateverBufferTheyLandIn) {
+  testsupport::TempDir dir;
+  const auto file = dir / "L-4.mdb";
+  createCertificateFile(file);
+  data::Connection cn = openFile(file);
+  data::Recordset rs = openCerts(cn);
+  auto lname = [](int i) { return std::u16string(size_t(60 - 20 * i), char16_t(u'a' + i)); };
+  for (int i = 0; i < 3; ++i) {
+    rs.addNew();
+    rs.field(u"LName").setValue(lname(i));
+    rs.field(u"Date").setValue(data::DateTime{40000.5 + i});
+    rs.updateBatch(data::adAffectAll);
+  }
+  rs.close();
+  // Read through a connection of its own: the rows come from the query's result.
+  data::Connection reader = openFile(file, u"Read");
+  data::Recordset source;
+  source.open(u"SELECT * FROM Tarvo_Certs", reader);
+  rs = openCerts(cn);
+  auto emptyForNull = [](data::Value& v) { if (v.isNull()) v = std::u16string(); };
+  for (int i = 0; i < 3; ++i, source.moveNext()) {
+    rs.addNew();
+    rs.field(u"LName").setValueFrom(source.field(u"LName"));
+    rs.field(u"Email").setValueFrom(source.field(u"LName"));
+    rs.field(u"FName").setValueFrom(source.field(u"FName"), emptyForNull);
+    rs.field(u"Course").setValueFrom(source.field(u"FName"));
+    rs.field(u"Expiration").setValueFrom(source.field(u"Date"));
+    rs.field(u"Date").setValue(data::DateTime{1.5});
+    EXPECT_EQ(errorOf([&] { rs.field(u"Date").setValueFrom(source.field(u"LName")); }), data::errc::kTypeMismatch);
+    rs.updateBatch(data::adAffectAll);
+  }
+  data::Recordset back;
+  back.open(u"SELECT * FROM Tarvo_Certs WHERE RecID > 3", cn);
+  for (int i = 0; i < 3; ++i, back.moveNext()) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(back.field(u"LName").value(), data::Value(lname(i)));
+    EXPECT_EQ(back.field(u"Email").value(), data::Value(lname(i)));
+    EXPECT_EQ(back.field(u"FName").value(), data::Value(std::u16string()));
+    EXPECT_TRUE(back.field(u"Course").value().isNull());
+    EXPECT_EQ(back.field(u"Expiration").value(), data::Value(data::DateTime{40000.5 + i}));
+    EXPECT_EQ(back.field(u"Date").value(), data::Value(data::DateTime{1.5}));
+  }
+  EXPECT_TRUE(back.eof());
+}
+
 // storeRow reads the values where the caller keeps them and leaves them as they were,
 // stored or refused; of two values for one position the later one is stored.
 TEST(WritePathTest, StoreRowReadsItsValuesInPlace) {

@@ -207,6 +207,16 @@ TEST(TextCodecTest, DecodesPlainAndCompressedRuns) {
   const std::vector<uint8_t> compressed = {0xFF, 0xFE, 'a', 0xE9, 0, 0x16, 0x04, 0x18, 0x04, 0,
                                            'b', 0, 0, 'c'};
   EXPECT_EQ(jet::decodeJetText(compressed), u"a\u00e9\u0416\u0418bc");
+  // One-byte runs of every length around the 8- and 16-character steps.
+  for (size_t n = 0; n <= 40; ++n) {
+    std::vector<uint8_t> run = {0xFF, 0xFE};
+    std::u16string expected;
+    for (size_t i = 0; i < n; ++i) {
+      run.push_back(static_cast<uint8_t>(0xA0 + i));
+      expected.push_back(static_cast<char16_t>(0xA0 + i));
+    }
+    EXPECT_EQ(jet::decodeJetText(run), expected) << n;
+  }
   std::u16string reused = u"previous contents";
   jet::decodeJetText(std::vector<uint8_t>{0xFF, 0xFE}, reused);
   EXPECT_EQ(reused, u"");
