@@ -1,11 +1,11 @@
 #include "data/field.h"
 
-#include <cstring>
 
 #include "data/recordset_state.h"
 #include "data/text.h"
 #include "data/value_convert.h"
 #include "jet/sql/collation.h"
+#include "jet/unicode.h"
 
 namespace data {
 
@@ -34,9 +34,9 @@ Value valueAt(const RecordsetState& rs, int index) {
 // The value is converted where it lies and moved once, into the row.
 void setValueAt(RecordsetState& rs, int index, Value&& value) {
   rs.requireCurrentRow();
-  size_t row = rs.position;
+  const size_t row = rs.position, firstPending = rs.firstPending();
   const FieldInfo& f = rs.fields[index];
-  if (row < rs.firstPending()) {
+  if (row < firstPending) {
     fail(errc::kNotSupported, "Only a row started with AddNew can be written; changing stored "
                               "rows is not supported.");
   }
@@ -45,7 +45,7 @@ void setValueAt(RecordsetState& rs, int index, Value&& value) {
                                         "' is numbered by the database and cannot be written.");
   }
   convertInPlace(value, {f.name, f.columnType, f.size});
-  rs.pending[row - rs.firstPending()][index] = std::move(value);
+  rs.pending[row - firstPending][index] = std::move(value);
 }
 
 }  // namespace
@@ -118,10 +118,9 @@ int Fields::indexOf(const RecordsetState& rs, std::u16string_view name) {
   RecordsetState::NameHint& hint = rs.nameHint(name.data());
   if (hint.name == name.data() && hint.field < rs.fields.size()) {
     const std::u16string& hinted = rs.fields[hint.field].name;
-    // Equality by memcmp: char16_t's traits compare one character at a time.
-    const bool same = hinted.size() == name.size() &&
-                      std::memcmp(hinted.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
-    if (same || jet::sql::equalsIgnoringCase(hinted, name)) return static_cast<int>(hint.field);
+    if (jet::sameText(hinted, name) || jet::sql::equalsIgnoringCase(hinted, name)) {
+      return static_cast<int>(hint.field);
+    }
   }
   for (size_t i = 0; i < rs.fields.size(); ++i) {
     if (jet::sql::equalsIgnoringCase(rs.fields[i].name, name)) {

@@ -97,7 +97,7 @@ void DatabaseWriter::afterChange() {
 
 DatabaseWriter::TableState& DatabaseWriter::state(std::u16string_view table) {
   // Rows come one at a time for the same table: its name as last spelt finds it at once.
-  if (lastTable_ && table == lastTableName_) return *lastTable_;
+  if (lastTable_ && sameText(table, lastTableName_)) return *lastTable_;
   const auto key = foldCase(table);
   TableState* found = nullptr;
   if (auto it = tables_.find(key); it != tables_.end()) {

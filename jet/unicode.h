@@ -2,6 +2,7 @@
 // up object names (tables, columns, indexes).
 #pragma once
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ inline std::string quotedPath(const std::filesystem::path& path) { return "'" + 
 // The path that UTF-8 text names (command-line arguments, JSON): on Windows
 // std::filesystem::path(std::string) would read the text in the ANSI code page.
 std::filesystem::path pathFromUtf8(std::string_view text);
+
+// a == b, by one memcmp: char16_t's character traits compare one character at a time.
+inline bool sameText(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
 
 // Simple one-to-one lower-casing of the Latin, Greek and Cyrillic letters in the BMP.
 char16_t foldCase(char16_t c);
