@@ -1,6 +1,5 @@
 #include "data/field.h"
 
-
 #include "data/recordset_state.h"
 #include "data/text.h"
 #include "data/value_convert.h"
