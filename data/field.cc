@@ -32,8 +32,10 @@ Value valueAt(const RecordsetState& rs, int index) {
 
 // The value is converted where it lies and moved once, into the row.
 void setValueAt(RecordsetState& rs, int index, Value&& value) {
-  rs.requireCurrentRow();
+  // requireCurrentRow(), counting the rows once: a copy pass comes here for every value.
+  rs.requireOpen();
   const size_t row = rs.position, firstPending = rs.firstPending();
+  if (row >= firstPending + rs.pending.size()) RecordsetState::noCurrentRecord();
   const FieldInfo& f = rs.fields[index];
   if (row < firstPending) {
     fail(errc::kNotSupported, "Only a row started with AddNew can be written; changing stored "
@@ -64,7 +66,6 @@ void Field::setValueFrom(const Field& source, void (*adjust)(Value&)) {
   source.rs_->requireField(source.generation_);
   RecordsetState& rs = *rs_;
   const RecordsetState& from = *source.rs_;
-  from.requireCurrentRow();
   std::u16string text;
   if (!rs.spareTexts.empty()) {
     text = std::move(rs.spareTexts.back());

@@ -109,7 +109,7 @@ struct RecordsetState {
   // The current row's value of a field when it is a text of the query's rows, written into
   // `out`; false otherwise.
   bool currentText(size_t field, std::u16string& out) const {
-    return position < queryRows() && result->textInto(position, field, out);
+    return open && position < queryRows() && result->textInto(position, field, out);
   }
   bool atEnd() const { return position >= total(); }
 
@@ -124,10 +124,11 @@ struct RecordsetState {
   }
   void requireCurrentRow() const {
     requireOpen();
-    if (atEnd()) {
-      fail(errc::kNoCurrentRecord, "There is no current record: the record set is at its end "
-                                   "or has no rows.");
-    }
+    if (atEnd()) noCurrentRecord();
+  }
+  [[noreturn]] static void noCurrentRecord() {
+    fail(errc::kNoCurrentRecord, "There is no current record: the record set is at its end "
+                                 "or has no rows.");
   }
 };
 

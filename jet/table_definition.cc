@@ -66,22 +66,6 @@ std::vector<uint8_t> loadDefinition(Pager& pager, uint32_t first, std::vector<ui
 
 }  // namespace
 
-size_t fixedSizeOf(ColumnType type) {
-  switch (type) {
-    case ColumnType::Boolean: return 0;
-    case ColumnType::Byte: return 1;
-    case ColumnType::Integer: return 2;
-    case ColumnType::Long: return 4;
-    case ColumnType::Currency: return 8;
-    case ColumnType::Single: return 4;
-    case ColumnType::Double: return 8;
-    case ColumnType::DateTime: return 8;
-    case ColumnType::Guid: return 16;
-    case ColumnType::Numeric: return 17;
-    default: return 0;
-  }
-}
-
 std::optional<size_t> TableDef::findColumn(std::u16string_view wanted) const {
   for (size_t i = 0; i < columns.size(); ++i) {
     if (equalsIgnoreCase(columns[i].name, wanted)) return i;

@@ -161,6 +161,20 @@ class Pager;
 TableDef readTableDefinition(Pager& pager, uint32_t page);
 
 // Fixed size in the row of a column type, 0 for variable-length types.
-size_t fixedSizeOf(ColumnType type);
+inline size_t fixedSizeOf(ColumnType type) {
+  switch (type) {
+    case ColumnType::Boolean: return 0;
+    case ColumnType::Byte: return 1;
+    case ColumnType::Integer: return 2;
+    case ColumnType::Long: return 4;
+    case ColumnType::Currency: return 8;
+    case ColumnType::Single: return 4;
+    case ColumnType::Double: return 8;
+    case ColumnType::DateTime: return 8;
+    case ColumnType::Guid: return 16;
+    case ColumnType::Numeric: return 17;
+    default: return 0;
+  }
+}
 
 }  // namespace jet
