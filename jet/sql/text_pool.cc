@@ -1,6 +1,7 @@
 #include "jet/sql/text_pool.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 
@@ -76,18 +77,11 @@ uint32_t TextPool::intern(std::u16string_view text) {
 bool TextPool::equals(uint32_t id, std::u16string_view text) const {
   const Span s = span(id);
   const uint8_t* p = bytes_.data() + s.begin;
-  if (!s.wide) {
-    if (s.end - s.begin != text.size()) return false;
-    for (size_t k = 0; k < text.size(); ++k) {
-      if (text[k] != p[k]) return false;
-    }
-    return true;
-  }
-  if (s.end - s.begin != 2 * text.size()) return false;
-  for (size_t k = 0; k < text.size(); ++k) {
-    if (text[k] != static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8))) return false;
-  }
-  return true;
+  if (!s.wide) return s.end - s.begin == text.size() && sameAsOneByteText(p, text.size(), text.data());
+  // Two-byte texts are kept little-endian, as char16_t lies in memory here.
+  static_assert(std::endian::native == std::endian::little);
+  return s.end - s.begin == 2 * text.size() &&
+         (text.empty() || std::memcmp(p, text.data(), 2 * text.size()) == 0);
 }
 
 void TextPool::get(uint32_t id, std::u16string& out) const {

@@ -48,6 +48,12 @@ TEST(TextPoolTest, InternsExactTextsOfBothWidths) {
   EXPECT_NE(pool.intern(u"smith"), pool.intern(u"Smith"));
   // A narrow text that agrees with a wide one in its low bytes is another text.
   EXPECT_NE(pool.intern(u"\u0141"), pool.intern(u"A"));
+  // Found again at every length around the eight-character steps of the comparison.
+  for (size_t n = 0; n <= 40; ++n) {
+    const std::u16string text(n, u'\u00e9'), wide(n, u'\u0416');
+    EXPECT_EQ(pool.intern(text), pool.intern(std::u16string(text))) << n;
+    EXPECT_EQ(pool.intern(wide), pool.intern(std::u16string(wide))) << n;
+  }
   for (size_t i = 0; i < 20000; ++i) pool.intern(numbered(i % 2 ? u"\u0416" : u"n", i));
   EXPECT_EQ(pool.get(a), latin);
   EXPECT_EQ(pool.get(b), greek);
