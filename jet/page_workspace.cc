@@ -1,6 +1,7 @@
 #include "jet/page_workspace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -204,13 +205,23 @@ std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
   const auto row = readMapRow(ptr);
   const auto firstSet = [](std::span<const uint8_t> bitmap, uint64_t base, uint32_t from) -> std::optional<uint32_t> {
     const uint64_t skip = from > base ? from - base : 0;
-    for (uint64_t bit = skip; bit / 8 < bitmap.size();) {
-      const uint8_t byte = static_cast<uint8_t>(bitmap[bit / 8] >> (bit % 8));
-      if (byte == 0) {
-        bit = (bit / 8 + 1) * 8;
-        continue;
+    size_t at = static_cast<size_t>(skip / 8);
+    if (at >= bitmap.size()) return std::nullopt;
+    // The byte `from` falls in, without the bits before it.
+    if (const uint8_t byte = static_cast<uint8_t>(bitmap[at] >> (skip % 8))) {
+      return static_cast<uint32_t>(base + skip + static_cast<uint64_t>(std::countr_zero(byte)));
+    }
+    // Then eight bytes a step while they are all clear: a writer that fills the last page
+    // asks for a page after it on each new page, and the rest of the bitmap is empty.
+    for (++at; at + 8 <= bitmap.size(); at += 8) {
+      uint64_t word;
+      std::memcpy(&word, bitmap.data() + at, sizeof word);
+      if (word != 0) break;
+    }
+    for (; at < bitmap.size(); ++at) {
+      if (const uint8_t byte = bitmap[at]) {
+        return static_cast<uint32_t>(base + uint64_t{at} * 8 + static_cast<uint64_t>(std::countr_zero(byte)));
       }
-      return static_cast<uint32_t>(base + bit + static_cast<uint64_t>(__builtin_ctz(byte)));
     }
     return std::nullopt;
   };
