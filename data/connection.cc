@@ -127,6 +127,10 @@ void flushWrites(const Connection& connection) {
   if (impl.db && impl.writer) impl.writer->flush();
 }
 
+const jet::DatabaseWriter* existingWriter(const Connection& connection) {
+  return connection.impl_->writer.get();
+}
+
 jet::DatabaseWriter& writerOf(const Connection& connection) {
   Connection::Impl& impl = *connection.impl_;
   jet::Database& db = openDatabase(impl);

@@ -65,6 +65,9 @@ class Connection {
 
  private:
   friend jet::DatabaseWriter& writerOf(const Connection& connection);
+// The connection's writer when one was made, else nullptr; makes none.
+const jet::DatabaseWriter* existingWriter(const Connection& connection);
+  friend const jet::DatabaseWriter* existingWriter(const Connection& connection);
   friend void flushWrites(const Connection& connection);
   std::shared_ptr<Impl> impl_;
 };

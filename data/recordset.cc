@@ -111,7 +111,7 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   jet::Database& db = s.connection->database();
   const jet::sql::Statement statement = jet::sql::parse(source);
   std::optional<jet::sql::LocatedRows> located;
-  if (db.writable()) located = jet::sql::locateRows(db, statement);
+  if (db.writable()) located = jet::sql::locateRows(db, statement, existingWriter(*s.connection));
   std::unique_ptr<jet::sql::ResultSet> result =
       located ? nullptr : jet::sql::query(db, statement, &s.connection->sharedScans());
   const std::vector<jet::sql::ResultColumn>& columns = located ? located->columns : result->columns();

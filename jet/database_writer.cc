@@ -183,6 +183,7 @@ std::vector<uint8_t> DatabaseWriter::storeLongValue(TableState& t, const ColumnD
 }
 
 RowPointer DatabaseWriter::appendRow(TableState& t, RowValues values) {
+  t.emptied = false;
   const auto row = t.encoder.encode(t.def, values, [&](const ColumnDef& c, std::span<const uint8_t> data) {
     return storeLongValue(t, c, data);
   });

@@ -105,6 +105,9 @@ class DatabaseWriter {
   // kept from before the count changed may point at a deleted row, or at another row stored
   // in its slot since.
   static uint64_t deletions();
+  // True when this writer deleted every row of the table and stored none since: as the file's
+  // one writer it knows the table is empty without reading its pages.
+  bool knowsEmpty(std::u16string_view table) const;
 
   // Adds a column at the end; rows already stored read it as Null.
   void addColumn(std::u16string_view table, const ColumnSpec& column);

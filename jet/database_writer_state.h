@@ -13,6 +13,7 @@ struct DatabaseWriter::TableState {
   uint32_t currentPage = 0;                // data page taking inserts; 0 = not chosen yet
   std::map<uint16_t, uint32_t> lvalPages;  // per memo/OLE column number: LVAL page taking rows
   bool autoNumberChecked = false;          // resumed after the rows of the last data page
+  bool emptied = false;                    // every row deleted here, none stored since
   RowEncoder encoder;                      // its buffers serve every row of the table
 };
 

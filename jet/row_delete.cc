@@ -165,7 +165,13 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   // The last batch; what it gives back is written with the writer's next change or flush.
   writeBatch();
   afterChange();
+  if (!predicate) t.emptied = true;
   return deleted;
+}
+
+bool DatabaseWriter::knowsEmpty(std::u16string_view table) const {
+  const auto it = tables_.find(foldCase(table));
+  return it != tables_.end() && it->second->emptied;
 }
 
 }  // namespace jet

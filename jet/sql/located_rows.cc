@@ -5,7 +5,8 @@
 
 namespace jet::sql {
 
-std::optional<LocatedRows> locateRows(Database& db, const Statement& statement) {
+std::optional<LocatedRows> locateRows(Database& db, const Statement& statement,
+                                      const DatabaseWriter* writer) {
   const auto* select = std::get_if<SelectStatement>(&statement);
   if (!select) return std::nullopt;
   QueryPlan plan = bind(*select, [&db](std::u16string_view name) { return db.table(name); });
@@ -17,6 +18,7 @@ std::optional<LocatedRows> locateRows(Database& db, const Statement& statement) 
   out.table = slot.def;
   out.columns = std::move(plan.output);
   for (ResultColumn& c : out.columns) c.position = 0;
+  if (writer && writer->knowsEmpty(slot.def->name)) return out;
   TableScan scan = db.scan(slot.def, {});
   while (scan.next()) {
     if (out.rows.size() >= UINT32_MAX - 1) throw Error(errc::kUnspecified, "A table has too many rows.");

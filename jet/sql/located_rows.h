@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/database_writer.h"
 #include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
 
@@ -27,6 +28,9 @@ struct LocatedRows {
 };
 
 // Empty when the statement is anything else (query() then runs it, or gives its error).
-std::optional<LocatedRows> locateRows(Database& db, const Statement& statement);
+// A table the file's writer knows to be empty (DatabaseWriter::knowsEmpty) has no rows to
+// look for: a rerun opens the table it has just emptied twice, each a walk of every page.
+std::optional<LocatedRows> locateRows(Database& db, const Statement& statement,
+                                      const DatabaseWriter* writer = nullptr);
 
 }  // namespace jet::sql
