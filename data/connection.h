@@ -65,8 +65,6 @@ class Connection {
 
  private:
   friend jet::DatabaseWriter& writerOf(const Connection& connection);
-// The connection's writer when one was made, else nullptr; makes none.
-const jet::DatabaseWriter* existingWriter(const Connection& connection);
   friend const jet::DatabaseWriter* existingWriter(const Connection& connection);
   friend void flushWrites(const Connection& connection);
   std::shared_ptr<Impl> impl_;
@@ -76,6 +74,8 @@ const jet::DatabaseWriter* existingWriter(const Connection& connection);
 // opened read-only; fails (jet::FileError) when its Mode is read-only, the file cannot be
 // written or another program is writing it, and the connection stays open for reading.
 jet::DatabaseWriter& writerOf(const Connection& connection);
+// The connection's writer when one was made, else nullptr; makes none.
+const jet::DatabaseWriter* existingWriter(const Connection& connection);
 
 // Writes what the connection has pending and syncs the file; a write error is thrown.
 // Nothing happens when the connection is closed or has not written.
