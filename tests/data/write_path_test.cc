@@ -279,6 +279,12 @@ TEST(WritePathTest, CopiedValuesAreTheSourcesWhateverBufferTheyLandIn) {
     EXPECT_EQ(errorOf([&] { rs.field(u"Date").setValueFrom(source.field(u"LName")); }), data::errc::kTypeMismatch);
     rs.updateBatch(data::adAffectAll);
   }
+  // Failures come in the order of setValue(source.value()): the source's, then this field's.
+  data::Field target = rs.field(u"LName");
+  rs.close();
+  EXPECT_EQ(errorOf([&] { target.setValueFrom(source.field(u"LName")); }), data::errc::kNoCurrentRecord);
+  source.moveFirst();
+  EXPECT_EQ(errorOf([&] { target.setValueFrom(source.field(u"LName")); }), data::errc::kObjectClosed);
   data::Recordset back;
   back.open(u"SELECT * FROM Tarvo_Certs WHERE RecID > 3", cn);
   for (int i = 0; i < 3; ++i, back.moveNext()) {
