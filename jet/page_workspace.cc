@@ -93,6 +93,13 @@ PageBytes& PageWorkspace::edit(uint32_t page) {
   return it->second;
 }
 
+void PageWorkspace::put(uint32_t page, const PageBytes& bytes) {
+  if (page >= filePages_) throw Error(errc::kUnspecified, "Page " + std::to_string(page) + " lies beyond the file.");
+  clean_.erase(page);
+  pending_[page] = bytes;
+  if (editingFreeSpace_) freeSpaceMapPages_.insert(page);
+}
+
 uint32_t PageWorkspace::allocate() {
   if (nextPage_ >= 0x7FFFFFFFu / kPageSize) {
     throw Error(errc::kUnspecified, "The database would grow beyond 2 GB.");

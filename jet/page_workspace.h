@@ -38,6 +38,8 @@ class PageWorkspace {
   void readAhead(uint32_t page);
   // The page's bytes for changing; it is written at the next flush.
   PageBytes& edit(uint32_t page);
+  // Sets the bytes of a page of the file whole, without reading it; written at the next flush.
+  void put(uint32_t page, const PageBytes& bytes);
   // Appends a zeroed page, marks it used in the global map and returns its number.
   uint32_t allocate();
   uint32_t pageCount() const { return nextPage_; }

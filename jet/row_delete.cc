@@ -8,6 +8,15 @@
 // stays bounded and a process killed during a delete leaves a file in which the rows of the
 // last pages are deleted and those of the first pages are not. Index entries are written after the data pages of each batch: a kill in between
 // leaves entries that point at deleted rows, never a live row without its entry.
+//
+// That order costs one write per page. A delete of every row of a table without indexes
+// keeps it with a few writes per batch instead: the batch's pages leave the table's free-space
+// map, then its owned-pages map (readers find a table's rows through that map), so the rows
+// of the whole batch vanish with one map page written; the data pages then go out in runs of
+// neighbours, in any order, and the maps take the pages back. A kill while they are hidden
+// leaves their rows unseen and the pages unused, never a page a writer could fill unseen. A
+// batch stays within one bitmap page of a reference map (kPagesPerBitmapPage), so hiding it is
+// a single write. The finished file is the same as with the page-by-page order.
 #include <algorithm>
 #include <atomic>
 #include <numeric>
@@ -23,6 +32,7 @@
 #include "jet/row_release.h"
 #include "jet/row_view.h"
 #include "jet/unicode.h"
+#include "jet/usage_map_builder.h"
 
 namespace jet {
 namespace {
@@ -67,6 +77,10 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     if (t.def.columns[i].isLongValue()) longValueColumns.push_back(i);
   }
 
+  const bool hideBatches = !predicate && t.def.realIndexes.empty() && t.def.ownedPagesMap != 0;
+  // The hidden batch's pages as they will be written, put in the workspace once hidden.
+  std::vector<std::pair<uint32_t, PageBytes>> hidden;
+
   const uint32_t rowsBefore = t.def.rowCount;
   size_t deleted = 0;
   std::vector<Waiting> waiting;  // rows to give back once the rows pointing at them are written
@@ -80,10 +94,15 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
 
   const auto finishPage = [&] {
     if (slots.empty()) return;
-    for (const auto& [index, entry] : entries) removeIndexEntry(t, index, entry);
-    DataPageBuilder(pages_.edit(page)).removeRows(slots);
-    if (t.def.freePagesMap != 0 && !pages_.hasUsage(t.def.freePagesMap, page)) {
-      pages_.setUsage(t.def.freePagesMap, page, true, PageWorkspace::MapRole::kFreeSpace);
+    if (hideBatches) {
+      DataPageBuilder(pageCopy).removeRows(slots);
+      hidden.emplace_back(page, pageCopy);
+    } else {
+      for (const auto& [index, entry] : entries) removeIndexEntry(t, index, entry);
+      DataPageBuilder(pages_.edit(page)).removeRows(slots);
+      if (t.def.freePagesMap != 0 && !pages_.hasUsage(t.def.freePagesMap, page)) {
+        pages_.setUsage(t.def.freePagesMap, page, true, PageWorkspace::MapRole::kFreeSpace);
+      }
     }
     deleted += slots.size();
     deletionCount.fetch_add(1, std::memory_order_relaxed);
@@ -92,10 +111,29 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     entries.clear();
     pageWaiting.clear();
   };
+  using Role = PageWorkspace::MapRole;
+  const auto hideAndEmpty = [&] {
+    if (hidden.empty()) return;
+    if (t.def.freePagesMap != 0) {
+      for (const auto& [p, bytes] : hidden) {
+        if (pages_.hasUsage(t.def.freePagesMap, p)) pages_.setUsage(t.def.freePagesMap, p, false, Role::kFreeSpace);
+      }
+      pages_.flush(false);
+    }
+    for (const auto& [p, bytes] : hidden) pages_.setUsage(t.def.ownedPagesMap, p, false, Role::kOwnedPages);
+    pages_.flush(false);
+    for (const auto& [p, bytes] : hidden) {
+      pages_.put(p, bytes);
+      pages_.setUsage(t.def.ownedPagesMap, p, true, Role::kOwnedPages);
+      if (t.def.freePagesMap != 0) pages_.setUsage(t.def.freePagesMap, p, true, Role::kFreeSpace);
+    }
+    hidden.clear();
+  };
   const auto writeBatch = [&] {
+    hideAndEmpty();
     t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
     writeTableCounters(t);
-    pages_.flush(false, PageWorkspace::DataPageOrder::kLastToFirst);
+    pages_.flush(false, hideBatches ? PageWorkspace::DataPageOrder::kFirstToLast : PageWorkspace::DataPageOrder::kLastToFirst);
     if (waiting.empty()) return;
     std::sort(waiting.begin(), waiting.end(), [](const Waiting& a, const Waiting& b) {
       return std::tie(a.owner, a.freeMap) < std::tie(b.owner, b.freeMap);
@@ -121,7 +159,10 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     const RowPointer at = scan.locator();
     if (at.page != page) {
       finishPage();
-      if (pages_.pendingPages() >= kDeleteBatchPages || waiting.size() >= kMaxWaitingRows) writeBatch();
+      const bool full = hideBatches ? hidden.size() >= kDeleteBatchPages ||
+                                          (!hidden.empty() && hidden.front().first / kPagesPerBitmapPage != at.page / kPagesPerBitmapPage)
+                                    : pages_.pendingPages() >= kDeleteBatchPages;
+      if (full || waiting.size() >= kMaxWaitingRows) writeBatch();
       page = at.page;
       pageCopy = pages_.read(page);
     }
