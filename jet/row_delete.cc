@@ -80,6 +80,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   const bool hideBatches = !predicate && t.def.realIndexes.empty() && t.def.ownedPagesMap != 0;
   // The hidden batch's pages as they will be written, put in the workspace once hidden.
   std::vector<std::pair<uint32_t, PageBytes>> hidden;
+  if (hideBatches) hidden.reserve(kDeleteBatchPages);
 
   const uint32_t rowsBefore = t.def.rowCount;
   size_t deleted = 0;
