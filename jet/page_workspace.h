@@ -11,7 +11,9 @@
 //
 // A kill can also cut one long write short at a page boundary. Rows are stored in page order,
 // so rows added to pages of a table reach the file first pages first; a delete has its changed
-// data pages written from the last one back, one write each, and so leaves the first rows.
+// data pages written from the last one back, one write each, and so leaves the first rows
+// (or, emptying a whole table, hides each batch of pages from the table while it goes:
+// row_delete.cc).
 #pragma once
 
 #include <cstdint>
