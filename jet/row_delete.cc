@@ -152,6 +152,14 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     waiting.clear();
   };
 
+  // A hidden batch is hidden with one map page written, so it ends where a bitmap page's range does.
+  const auto batchEndsBefore = [&](uint32_t next) {
+    if (waiting.size() >= kMaxWaitingRows) return true;
+    if (!hideBatches) return pages_.pendingPages() >= kDeleteBatchPages;
+    return hidden.size() >= kDeleteBatchPages ||
+           (!hidden.empty() && hidden.front().first / kPagesPerBitmapPage != next / kPagesPerBitmapPage);
+  };
+
   // From the last page back, as each batch is written: rows are stored in page order, so a
   // delete cut short leaves a prefix of the table's rows.
   auto scan = db_.scan(std::make_shared<const TableDef>(t.def), columns, ScanOrder::kLastPageFirst);
@@ -160,10 +168,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     const RowPointer at = scan.locator();
     if (at.page != page) {
       finishPage();
-      const bool full = hideBatches ? hidden.size() >= kDeleteBatchPages ||
-                                          (!hidden.empty() && hidden.front().first / kPagesPerBitmapPage != at.page / kPagesPerBitmapPage)
-                                    : pages_.pendingPages() >= kDeleteBatchPages;
-      if (full || waiting.size() >= kMaxWaitingRows) writeBatch();
+      if (batchEndsBefore(at.page)) writeBatch();
       page = at.page;
       pageCopy = pages_.read(page);
     }
