@@ -8,14 +8,14 @@
 #include <span>
 #include <string>
 
+#include "jet/damage.h"
 #include "jet/error.h"
 
 namespace jet {
 
 // The error for bytes that cannot be what the format says they are.
 [[noreturn]] inline void throwCorrupt(uint32_t page, const std::string& detail) {
-  throw Error(errc::kUnspecified,
-              "The database file is corrupt: page " + std::to_string(page) + " " + detail + ".");
+  throw DamageError({}, page, "page " + std::to_string(page) + " " + detail);
 }
 
 class ByteView {

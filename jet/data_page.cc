@@ -15,6 +15,18 @@ DataPage::DataPage(PageRef page, const char* what) : page_(std::move(page)), vie
   }
 }
 
+std::string DataPage::layoutProblem() const {
+  const size_t slotsEnd = kDataPageSlotsOffset + 2 * size_t{rowCount_};
+  size_t end = view_.size();
+  for (uint16_t r = 0; r < rowCount_; ++r) {
+    const size_t start = slot(r) & kRowOffsetMask;
+    if (start < slotsEnd || start > end) return "has a row slot " + std::to_string(r) + " outside the row area";
+    end = start;
+  }
+  if (view_.u16(kDataPageFreeSpaceOffset) != end - slotsEnd) return "has a free space its rows do not leave";
+  return {};
+}
+
 ByteView DataPage::row(uint16_t r) const {
   if (r >= rowCount_) {
     throwCorrupt(number(), "has no row " + std::to_string(r) + " (it holds " + std::to_string(rowCount_) + ")");

@@ -7,11 +7,13 @@
 //   14  2n row slots: low 13 bits = start of the row; 0x8000 = deleted (or a moved row that
 //          only its pointer may reach), 0x4000 = the row is a 4-byte pointer to the moved row.
 // Rows are packed downwards from the end of the page: slot 0 ends at the page end, slot i ends
-// where slot i-1 starts.
+// where slot i-1 starts. The free space is the gap between the slot table and the lowest row
+// (so in every page Access or we wrote), deleted rows' extents included in the rows.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "jet/byte_view.h"
 #include "jet/pager.h"
@@ -50,6 +52,9 @@ class DataPage {
   bool isOverflowPointer(uint16_t row) const {
     return (slot(row) & (kRowDeletedFlag | kRowOverflowFlag)) == kRowOverflowFlag;
   }
+  // What is wrong with the slot table and the row area (a row outside the page or out of
+  // order, a free space the rows do not leave), or empty when they hold together.
+  std::string layoutProblem() const;
   // The bytes of a row, whatever its flags; throws a corrupt-page error when the slot table does
   // not describe a row inside the page.
   ByteView row(uint16_t row) const;

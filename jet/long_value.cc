@@ -6,6 +6,15 @@
 #include "jet/pager.h"
 
 namespace jet {
+namespace {
+
+DataPage longValuePage(Pager& pager, uint32_t number) {
+  DataPage page(pager.read(number), "long value");
+  if (page.owner() != kLvalPageOwner) throwCorrupt(number, "is not a long-value page, which a long value points at");
+  return page;
+}
+
+}  // namespace
 
 void readLongValue(Pager& pager, const ByteView& field, Bytes& out) {
   out.clear();
@@ -22,7 +31,7 @@ void readLongValue(Pager& pager, const ByteView& field, Bytes& out) {
   }
   RowPointer ptr = RowPointer::fromRaw(field.u32(4));
   if (kind == kLongValueSingleRow) {
-    DataPage page(pager.read(ptr.page), "long value");
+    DataPage page = longValuePage(pager, ptr.page);
     ByteView row = page.row(ptr.row);
     if (length > row.size()) throwCorrupt(ptr.page, "holds a long value shorter than its length");
     auto bytes = row.bytes().subspan(0, length);
@@ -37,7 +46,7 @@ void readLongValue(Pager& pager, const ByteView& field, Bytes& out) {
   while (remaining > 0) {
     if (ptr.page == 0 && ptr.row == 0) throwCorrupt(field.page(), "holds a long value whose chain ends early");
     if (!seen.insert(ptr.raw()).second) throwCorrupt(ptr.page, "holds a long value chain that loops");
-    DataPage page(pager.read(ptr.page), "long value");
+    DataPage page = longValuePage(pager, ptr.page);
     ByteView row = page.row(ptr.row);
     uint32_t next = row.u32(0);
     auto data = row.from(4).bytes();

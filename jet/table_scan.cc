@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jet/column_value.h"
+#include "jet/damage.h"
 #include "jet/error.h"
 #include "jet/long_value.h"
 #include "jet/pager.h"
@@ -79,11 +80,38 @@ bool decodeSlot(Pager& pager, const TableDef& def, const DataPage& page, uint16_
 
 }  // namespace
 
+bool isOwnDataPage(Pager& pager, const PageRef& ref, uint32_t tdefPage) {
+  const Page& page = *ref;
+  if (page.type() != page_type::kData) {
+    throwCorrupt(page.number(), "is not one of its data pages (a page of type " + std::to_string(page.type()) + ")");
+  }
+  const ByteView view = page.view();
+  const uint32_t owner = view.u32(kDataPageOwnerOffset);
+  const bool own = owner == tdefPage;
+  // Another owner's page is taken for a stale bit only when it is whole: a data page of
+  // another table, of long values, or of usage maps (owner 0).
+  if (!own && owner != kLvalPageOwner && owner != 0 &&
+      (owner >= pager.pageCount() || pager.read(owner)->type() != page_type::kTableDefinition)) {
+    throwCorrupt(page.number(), "is not one of its data pages (its owner, page " + std::to_string(owner) +
+                                    ", is no table)");
+  }
+  DataPage data(ref);
+  if (std::string problem = data.layoutProblem(); !problem.empty()) throwCorrupt(page.number(), problem);
+  return own;
+}
+
 TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
-                     ScanOrder order)
-    : pager_(&pager), def_(std::move(def)), columns_(std::move(columns)) {
+                     ScanOrder order, RowCountCheck check)
+    : pager_(&pager),
+      def_(std::move(def)),
+      columns_(std::move(columns)),
+      compareCount_(check == RowCountCheck::kCompare && def_->tableType != kTableTypeSystem) {
   checkColumns(*def_, columns_);
-  pages_ = readUsageMap(pager, def_->ownedPagesMap);
+  try {
+    pages_ = readUsageMap(pager, def_->ownedPagesMap);
+  } catch (const DamageError& e) {
+    e.rethrowIn(def_->name);
+  }
   if (order == ScanOrder::kLastPageFirst) std::reverse(pages_.begin(), pages_.end());
   values_.resize(columns_.size());
 }
@@ -93,11 +121,8 @@ bool TableScan::loadPage() {
     // Owned pages mostly come in runs of consecutive numbers: read each run at once.
     if (pageIndex_ >= readAheadEnd_) readAheadEnd_ = pager_->readAheadRun(pages_, pageIndex_);
     PageRef p = pager_->read(pages_[pageIndex_++]);
-    // The owned map may name pages that were freed and reused; only this table's data pages count.
-    if (p->type() != page_type::kData) continue;
-    auto dp = std::make_unique<DataPage>(std::move(p));
-    if (dp->owner() != def_->firstPage()) continue;
-    page_ = std::move(dp);
+    if (!isOwnDataPage(*pager_, p, def_->firstPage())) continue;
+    page_ = std::make_unique<DataPage>(std::move(p));
     row_ = 0;
     return true;
   }
@@ -105,7 +130,7 @@ bool TableScan::loadPage() {
   return false;
 }
 
-bool TableScan::next() {
+bool TableScan::advance() {
   for (;;) {
     if (!page_ || row_ >= page_->rowCount()) {
       if (!loadPage()) return false;
@@ -117,6 +142,24 @@ bool TableScan::next() {
       return true;
     }
   }
+}
+
+bool TableScan::next() {
+  try {
+    if (advance()) {
+      ++rowsFound_;
+      return true;
+    }
+  } catch (const DamageError& e) {
+    e.rethrowIn(def_->name);
+  }
+  if (compareCount_ && rowsFound_ != def_->rowCount) {
+    compareCount_ = false;  // said once
+    throw DamageError(def_->name, def_->firstPage(),
+                      "its definition on page " + std::to_string(def_->firstPage()) + " counts " +
+                          std::to_string(def_->rowCount) + " rows, its pages hold " + std::to_string(rowsFound_));
+  }
+  return false;
 }
 
 bool readRow(Pager& pager, const TableDef& def, RowPointer locator, std::span<const size_t> columns,

@@ -36,10 +36,12 @@ std::optional<TableRows> sharedRows(const SlotPlan& slot, SharedScans* shared) {
 }
 
 // The columns the slot needs of each row its own conditions let through, read through `pager`
-// alone (so that it may run beside other scans).
+// alone (so that it may run beside other scans). A file only read must hold the rows its
+// definitions count: a query over one that lost some would give fewer rows without a word.
 ScannedTable scanRows(const SlotPlan& slot, Pager& pager) {
   ScannedTable out{slot.columns, std::vector<ColumnStore>(slot.columns.size()), 0};
-  TableScan scan(pager, slot.def, slot.columns);
+  TableScan scan(pager, slot.def, slot.columns, ScanOrder::kFirstPageFirst,
+                 slot.source->writable() ? RowCountCheck::kNone : RowCountCheck::kCompare);
   auto get = [&scan](BoundColumn c) -> Value { return scan.value(static_cast<size_t>(c.store)); };
   while (scan.next()) {
     bool keep = true;
