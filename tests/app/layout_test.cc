@@ -1,11 +1,14 @@
 // frmMain as laid out: every control in its container at its stored place (twips / 15),
 // with its text, font, colour and alignment; the stacking of the banner and the bottom panel.
 #include <cstdlib>
+#include <vector>
 
 #include <QFile>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -103,6 +106,10 @@ TEST_F(LayoutTest, CaptionsAndInstructionLines) {
   EXPECT_EQ(text("Label5"), "DATA EXTRACTION FOR ONLINE CERTIFICATES");
   EXPECT_EQ(text("Label4"), "");
   EXPECT_FALSE(text("Label3").isEmpty());
+  // The maker's notice shows whole on its one line, with the face it is drawn in.
+  auto* notice = control<QLabel>(window(), "Label3");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_LE(QFontMetricsF(notice->font()).horizontalAdvance(notice->text()), notice->width());
 
   const QString site = QString::fromLatin1(app::kWebsiteAddress);
   EXPECT_EQ(text("Label1_0"),
@@ -303,6 +310,43 @@ TEST(BannerPicture, StoredBitmapForWindowsIsThePictureDrawnHere) {
   // Font rasterizers may differ by a shade at letter edges; a different picture differs
   // by far more.
   EXPECT_LT(static_cast<double>(difference) / (796.0 * 570.0 * 3.0), 1.0);
+}
+
+// The icon is the banner's seal, and the stored icon the Win32 programs embed is the one
+// drawn here, at every size Windows asks for.
+TEST(BannerPicture, StoredIconForWindowsIsTheBannersSealAtEverySize) {
+  apptest::application();
+  const QImage banner = app::bannerPicture().convertToFormat(QImage::Format_ARGB32);
+  const QImage seal = app::iconPicture(240);
+  long long sealDifference = 0, opaque = 0;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 240; ++x) {
+      const QRgb a = seal.pixel(x, y), b = banner.pixel(x + 398 - 120, y + 175 - 120);
+      if (qAlpha(a) < 255) continue;
+      ++opaque;
+      sealDifference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+    }
+  EXPECT_GT(opaque, 240 * 240 / 2);
+  EXPECT_LT(static_cast<double>(sealDifference) / (opaque * 3.0), 1.0);
+
+  QImageReader reader(QStringLiteral(TARVO_SOURCE_DIR "/app/win32/tarvo-extractor.ico"));
+  std::vector<int> sizes;
+  for (int i = 0; i < reader.imageCount(); ++i) {
+    ASSERT_TRUE(reader.jumpToImage(i));
+    const QImage stored = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_EQ(stored.width(), stored.height());
+    sizes.push_back(stored.width());
+    const QImage drawn = app::iconPicture(stored.width()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    long long difference = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+      for (int x = 0; x < drawn.width(); ++x) {
+        const QRgb a = stored.pixel(x, y), b = drawn.pixel(x, y);
+        difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                      std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+      }
+    EXPECT_LT(static_cast<double>(difference) / (drawn.width() * drawn.height() * 4.0), 1.0) << stored.width();
+  }
+  EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 256}));
 }
 
 }  // namespace
