@@ -271,7 +271,7 @@ class Run {
         for (size_t at = text.find(scratch); at != std::string::npos; at = text.find(scratch, at + cert.size()))
           text.replace(at, scratch.size(), cert);
       }
-      if (dynamic_cast<const jet::FileError*>(&e)) throw jet::FileError(e.number(), text);
+      if (const auto* file = dynamic_cast<const jet::FileError*>(&e)) throw jet::FileError(e.number(), text, file->reason());
       throw jet::Error(e.number(), text);
     }
   }
