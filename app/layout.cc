@@ -83,9 +83,10 @@ std::vector<Control> makeControls() {
                     Align::kCenter, 4));
   c.push_back(Control{"Image1", Kind::kPicture, window, {1410, 0, 6300, 3750}, {}, {},
                       kButtonText, Align::kLeft, true, false, -1});
-  c.push_back(label("Label3", window, {2700, 8220, 3465, 225},
-                    "Copyright \u00A9 2026 Tarvo Software. All rights reserved.", kNoticeFont,
-                    kButtonText, Align::kCenter, 7));
+  Control notice = label("Label3", window, {2700, 8220, 3465, 225}, platform::kCopyright, kNoticeFont,
+                         kButtonText, Align::kCenter, 7);
+  notice.fitOneLine = true;
+  c.push_back(std::move(notice));
   Control panel = label("Label4", window, {0, 7470, 9105, 975}, {}, kInstructionFont,
                         kButtonText, Align::kLeft, 0);
   panel.opaque = true;

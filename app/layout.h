@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/version.h"
+
 namespace app::layout {
 
 inline constexpr char kWindowName[] = "frmMain";
-inline constexpr char kWindowCaption[] = "Tarvo Certificate Data Extractor v3.1.0";
+inline constexpr char kWindowCaption[] = "Tarvo Certificate Data Extractor v" TARVO_VERSION;
 // The client area, in twips (609 x 565 pixels at 96 dots per inch).
 inline constexpr int kClientWidth = 9135;
 inline constexpr int kClientHeight = 8475;
@@ -78,6 +80,9 @@ struct Control {
   bool opaque = false;    // labels: paints its own background (else the items behind show)
   bool sunkenBorder = false;
   int tabIndex = -1;      // as stored; -1 for the picture and the rectangle
+  // Labels: one line that must show whole. Where the face in use is wider than the face
+  // the layout names, the text is drawn narrower or smaller until it fits the width.
+  bool fitOneLine = false;
 };
 
 // In stored order, which is also the front-to-back order of the windowless items that

@@ -58,7 +58,9 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   impl->writable = writable;
   impl->header = readHeader(file, path);
   if (impl->header.hasPassword() && password != impl->header.password) {
-    throw Error(errc::kInvalidPassword, "Not a valid password.");
+    // Named, so a certificate file with a password of its own is not taken for the source.
+    throw Error(errc::kInvalidPassword, "Not a valid password. The database " + quotedPath(path) +
+                                            " is protected by another password.");
   }
   impl->password = std::u16string(password);
   impl->pager = std::make_unique<Pager>(std::move(file), kPageSizeJet4);

@@ -16,7 +16,9 @@
 #include <cmath>
 #include <ctime>
 #include <fstream>
+#include <span>
 #include <system_error>
+#include <vector>
 
 #include "jet/civil_date.h"
 #include "jet/data_page_builder.h"
@@ -168,28 +170,31 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
   pages[12] = emptyLeaf(5);
   pages[13] = emptyLeaf(5);
 
-  // Written beside the target, then renamed: a failed creation leaves no file behind.
+  // Written beside the target, then renamed: a failed creation leaves no file behind. A
+  // failure names the file asked for, with the system's reason, never the scratch name.
   auto tmp = path;
   tmp += ".creating";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Error(errc::kUnspecified, "Cannot create the database file " + pathText(path) + ".");
-    for (const auto& p : pages) out.write(reinterpret_cast<const char*>(p.data()), p.size());
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(tmp, ec);
-      throw Error(errc::kUnspecified, "Cannot write the database file " + pathText(path) + ".");
-    }
+  auto failed = [&](const FileError& e) {
+    std::filesystem::remove(tmp, ec);
+    const std::string reason = e.reason().empty() ? std::string(e.description()) : e.reason();
+    return FileError(errc::kUnspecified, "Cannot create the database file '" + pathText(path) + "': " + reason + ".",
+                     reason);
+  };
+  try {
+    std::filesystem::remove(tmp, ec);  // left by a creation that was killed
+    File out = File::open(tmp, File::Mode::kCreate);
+    const std::vector<std::span<const uint8_t>> pieces(pages.begin(), pages.end());
+    out.writeAt(0, pieces);
+  } catch (const FileError& e) {
+    throw failed(e);
   }
   // Published only where nothing appeared meanwhile: a file made since the check above is
   // never replaced.
   bool published = false;
   try {
     published = renameIfAbsent(tmp, path);
-  } catch (const Error&) {
-    std::filesystem::remove(tmp, ec);
-    throw Error(errc::kUnspecified, "Cannot create the database file " + pathText(path) + ".");
+  } catch (const FileError& e) {
+    throw failed(e);
   }
   if (!published) {
     std::filesystem::remove(tmp, ec);

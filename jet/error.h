@@ -40,6 +40,14 @@ class Error : public std::runtime_error {
 class FileError : public Error {
  public:
   using Error::Error;
+  FileError(int32_t number, std::string description, std::string reason)
+      : Error(number, std::move(description)), reason_(std::move(reason)) {}
+  // The system's reason alone ("permission denied", "the disk is full"), so a caller can
+  // report it under the name the user knows; empty when the system gave none.
+  const std::string& reason() const noexcept { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 }  // namespace jet

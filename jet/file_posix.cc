@@ -21,18 +21,26 @@
 namespace jet {
 namespace {
 
-[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, int err) {
-  std::string text = what + " '" + pathText(path) + "'";
-  if (err == ENOENT) {
-    text += ": the file does not exist.";
-  } else if (err == EACCES || err == EPERM) {
-    text += ": permission denied.";
-  } else if (err == EISDIR) {
-    text += ": it is a directory.";
-  } else {
-    text += std::string(": ") + std::strerror(err) + ".";
+// The system's reason in the words the user reads beside the file's name.
+std::string reasonText(int err) {
+  switch (err) {
+    case ENOENT: return "the file does not exist";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EISDIR: return "it is a directory";
+    case ENOSPC:
+    case EDQUOT: return "the disk is full";
+    case EROFS: return "the disk is read-only";
+    case ETXTBSY:
+    case EBUSY: return "it is in use by another program";
+    case EEXIST: return "the file already exists";
+    default: return std::strerror(err);
   }
-  throw FileError(errc::kUnspecified, text);
+}
+
+[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, int err) {
+  const std::string reason = reasonText(err);
+  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
 }
 
 }  // namespace

@@ -51,38 +51,39 @@ std::string systemMessage(DWORD err) {
   return toUtf8(message);
 }
 
-[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, DWORD err) {
-  std::string text = what + " '" + pathText(path) + "'";
+// The system's reason in the words the user reads beside the file's name.
+std::string reasonText(const std::filesystem::path& path, DWORD err) {
   switch (err) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
-      text += ": the file does not exist.";
-      break;
+      return "the file does not exist";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      text += ": it is in use by another program.";
-      break;
+      return "it is in use by another program";
     case ERROR_ACCESS_DENIED: {
       const DWORD attributes = GetFileAttributesW(path.c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        text += ": it is a directory.";
-      } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        text += ": the file is read-only.";
-      } else {
-        text += ": permission denied.";
-      }
-      break;
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return "it is a directory";
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return "the file is read-only";
+      return "access is denied";
     }
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "the disk is full";
+    case ERROR_WRITE_PROTECT:
+      return "the disk is read-only";
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      text += ": the file already exists.";
-      break;
+      return "the file already exists";
     default:
-      text += ": " + systemMessage(err) + ".";
+      return systemMessage(err);
   }
-  throw FileError(errc::kUnspecified, text);
+}
+
+[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, DWORD err) {
+  const std::string reason = reasonText(path, err);
+  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
 }
 
 }  // namespace

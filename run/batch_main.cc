@@ -1,6 +1,6 @@
 // tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]: the extraction run without a window,
 // for offices that script their monthly upload. Exit status 0 when the run showed no
-// message, 1 when it showed any, 2 when the command line is wrong.
+// message, 1 when it showed any, 2 when the command line is wrong (see kUsage).
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "jet/unicode.h"
+#include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "run/batch_window.h"
 #include "run/program_directory.h"
@@ -31,40 +32,42 @@ fs::path cleanDirectory(const fs::path& directory) {
   return p;
 }
 
-int usage(const std::string& problem) {
-  std::cerr << "tarvo-extractor-batch: " << problem << "\n"
-            << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
-  return 2;
-}
+constexpr const char* kUsage =
+    "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n"
+    "  Extracts the certificates of the Tarvo database SOURCE.mdb into the certificate file\n"
+    "  LICENCE.mdb in DIR (by default the program's own directory), as the window's START\n"
+    "  does. The window's messages go to standard error, its three result boxes to\n"
+    "  standard output. -h, --help shows this text, --version the version;\n"
+    "  --out-dir=DIR is the same as --out-dir DIR.\n"
+    "  Exit status: 0 the run showed no message, 1 it showed one or more, 2 a wrong\n"
+    "  command line.\n";
 
 int runBatch(int argc, char** argv) {
   platform::oneHeapForAllThreads();
   platform::useUtf8Console();
+  platform::CommandLine line("tarvo-extractor-batch", kUsage, {"--out-dir="});
+  if (const auto status = line.parse(argc, argv)) return *status;
   std::optional<fs::path> source;
   std::optional<fs::path> outDir;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--out-dir") {
-      if (i + 1 >= argc) return usage("--out-dir needs a directory");
-      if (outDir) return usage("--out-dir is given twice");
-      outDir = jet::pathFromUtf8(argv[++i]);
-    } else if (arg == "-h" || arg == "--help") {
-      std::cout << "usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]\n";
-      return 0;
-    } else if (arg.size() > 1 && arg[0] == '-' && !source) {
-      return usage("unknown option " + arg);
+  for (const auto& [option, value] : line.arguments()) {
+    if (option == "--out-dir") {
+      if (outDir) return line.usageError("--out-dir is given twice");
+      if (value.empty()) return line.usageError("--out-dir needs a directory");
+      outDir = jet::pathFromUtf8(value);
     } else if (source) {
-      return usage("only one source database can be given");
+      return line.usageError("only one source database can be given");
     } else {
-      source = jet::pathFromUtf8(arg);
+      source = jet::pathFromUtf8(value);
     }
   }
-  if (!source) return usage("no source database given");
+  if (!source) return line.usageError("no source database given");
 
   std::error_code ec;
   fs::path directory = outDir ? *outDir : run::programDirectory();
   if (!fs::is_directory(directory, ec)) {
-    return usage("the output directory " + jet::pathText(directory) + " does not exist");
+    const bool there = fs::exists(directory, ec);
+    return line.usageError("the output directory " + jet::pathText(directory) +
+                           (there ? " is a file, not a directory" : " does not exist"));
   }
   directory = cleanDirectory(directory);
   // The dialog hands the run a full path.

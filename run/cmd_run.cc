@@ -149,21 +149,8 @@ class Run {
       // file and fail on. The scratch name is the run's own, and the rename never replaces:
       // when another run has put its file there first, that file is the one to use, and the
       // open decides which run writes it.
-      case 30: certfile::CreateAccessDatabase(scratchCertPath().u16string()); break;
-      case 31: {
-        const std::filesystem::path scratch = scratchCertPath();
-        try {
-          certfile::CreateAccessTable(scratch.u16string());
-          if (!jet::renameIfAbsent(scratch, std::filesystem::path(s_.sCertFile))) {
-            std::filesystem::remove(scratch);
-          }
-        } catch (...) {
-          std::error_code ec;
-          std::filesystem::remove(scratch, ec);
-          throw;
-        }
-        break;
-      }
+      case 30: underCertName([&] { certfile::CreateAccessDatabase(scratchCertPath().u16string()); }); break;
+      case 31: underCertName([&] { createTableAndPublish(); }); break;
       case 32: {
         const std::u16string number = licence();
         (void)certificatePath(w_.programDirectory(), number);  // the same check as step 28
@@ -256,6 +243,52 @@ class Run {
       default: break;
     }
   }
+
+  // Step 31. Without the file of step 30 there is no table to make: the message says so
+  // about the certificate file rather than about a scratch file that does not exist.
+  void createTableAndPublish() {
+    const std::filesystem::path scratch = scratchCertPath();
+    std::error_code ec;
+    if (!scratch.empty() && !std::filesystem::is_regular_file(scratch, ec)) {
+      throw RunError(jet::errc::kUnspecified, "The certificate file '" + certName() +
+                                                  "' was not created, so its table Tarvo_Certs was not made.");
+    }
+    try {
+      certfile::CreateAccessTable(scratch.u16string());
+      bool published = false;
+      try {
+        published = jet::renameIfAbsent(scratch, std::filesystem::path(s_.sCertFile));
+      } catch (const jet::FileError& e) {
+        const std::string reason = e.reason().empty() ? std::string(e.description()) : e.reason();
+        throw jet::FileError(e.number(), "Cannot create the certificate file '" + certName() + "': " + reason + ".",
+                             reason);
+      }
+      if (!published) std::filesystem::remove(scratch);
+    } catch (...) {
+      std::filesystem::remove(scratch, ec);
+      throw;
+    }
+  }
+
+  // Steps 30 and 31 work on the run's scratch file; their failures name the certificate
+  // file, the one the user knows.
+  template <typename Body>
+  void underCertName(Body&& body) {
+    try {
+      body();
+    } catch (const jet::Error& e) {
+      const std::string scratch = jet::pathText(scratchCertPath());
+      std::string text = e.description();
+      if (!scratch.empty()) {
+        const std::string cert = certName();
+        for (size_t at = text.find(scratch); at != std::string::npos; at = text.find(scratch, at + cert.size()))
+          text.replace(at, scratch.size(), cert);
+      }
+      if (const auto* file = dynamic_cast<const jet::FileError*>(&e)) throw jet::FileError(e.number(), text, file->reason());
+      throw jet::Error(e.number(), text);
+    }
+  }
+  std::string certName() const { return jet::pathText(std::filesystem::path(s_.sCertFile)); }
 
   // The certificate command and record set are made at their first use.
   data::Command& command() {

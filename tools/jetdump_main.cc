@@ -13,6 +13,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/unicode.h"
+#include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "tools/dump_format.h"
 
@@ -28,12 +29,13 @@ struct Options {
   std::string format = "csv";
 };
 
-int usage(const std::string& problem) {
-  std::cerr << "jetdump: " << problem << "\n"
-            << "usage: jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME]\n"
-            << "               [--format csv|json]\n";
-  return 2;
-}
+constexpr const char* kUsage =
+    "usage: jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME]\n"
+    "               [--format csv|json]\n"
+    "  Lists the tables of a Jet 4.0 database, then its linked tables; --schema prints their\n"
+    "  definitions, --table the rows of one table (CSV by default). -h, --help shows this\n"
+    "  text, --version the version; --option=value is the same as --option value.\n"
+    "  Exit status: 0 done, 1 the engine reported an error, 2 a wrong command line.\n";
 
 // Where a link leads, as the catalog says: the back end's path and the table there. The
 // Connect text is not shown: it may hold the back end's password.
@@ -155,29 +157,22 @@ int jetdump(int argc, char** argv) {
   platform::useUtf8Console();
   platform::binaryStdout();  // CSV and JSON bytes as on every other platform
   std::ios::sync_with_stdio(false);
+  platform::CommandLine line("jetdump", kUsage,
+                            {"--password=", "--system", "--no-links", "--schema", "--table=", "--format="});
+  if (const auto status = line.parse(argc, argv)) return *status;
   Options opt;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    auto value = [&](const char* name) -> std::string {
-      if (i + 1 >= argc) throw std::string(name) + " needs a value";
-      return argv[++i];
-    };
-    try {
-      if (a == "--password") opt.password = value("--password");
-      else if (a == "--system") opt.system = true;
-      else if (a == "--no-links") opt.links = false;
-      else if (a == "--schema") opt.schema = true;
-      else if (a == "--table") opt.table = value("--table");
-      else if (a == "--format") opt.format = value("--format");
-      else if (!a.empty() && a[0] == '-') return usage("unknown option " + a);
-      else if (opt.file.empty()) opt.file = a;
-      else return usage("more than one file given");
-    } catch (const std::string& problem) {
-      return usage(problem);
-    }
+  for (const auto& [a, value] : line.arguments()) {
+    if (a == "--password") opt.password = value;
+    else if (a == "--system") opt.system = true;
+    else if (a == "--no-links") opt.links = false;
+    else if (a == "--schema") opt.schema = true;
+    else if (a == "--table") opt.table = value;
+    else if (a == "--format") opt.format = value;
+    else if (opt.file.empty()) opt.file = value;
+    else return line.usageError("more than one file given");
   }
-  if (opt.file.empty()) return usage("no file given");
-  if (opt.format != "csv" && opt.format != "json") return usage("--format is csv or json");
+  if (opt.file.empty()) return line.usageError("no file given");
+  if (opt.format != "csv" && opt.format != "json") return line.usageError("--format is csv or json");
 
   try {
     auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password));

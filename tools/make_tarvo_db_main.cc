@@ -15,6 +15,7 @@
 
 #include "jet/error.h"
 #include "jet/unicode.h"
+#include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "tools/tarvo_database.h"
 #include "tools/tarvo_expected.h"
@@ -34,11 +35,12 @@ constexpr const char* kUsage =
     "  end's password unless --back-end-password), and OUT.mdb gets only links to them.\n"
     "  The links store BE.mdb's absolute path unless --link-path gives the text to store\n"
     "  (relative, or a Windows path); --link-connect sets their Connect text (by default\n"
-    "  \"MS Access;PWD=\" and the back end's password, as Access stores it).\n";
+    "  \"MS Access;PWD=\" and the back end's password, as Access stores it).\n"
+    "  -h, --help shows this text; --version the version. Every --option value may also be\n"
+    "  given as --option=value.\n"
+    "  Exit status: 0 written, 1 the files could not be written, 2 a wrong command line.\n";
 
-struct UsageError {
-  std::string message;
-};
+using platform::UsageError;
 
 template <typename T>
 T number(std::string_view option, std::string_view text, T max) {
@@ -59,49 +61,46 @@ struct Arguments {
   std::optional<std::u16string> backEndPassword, linkPath, linkConnect;
 };
 
-Arguments parse(int argc, char** argv) {
+platform::CommandLine commandLine() {
+  return platform::CommandLine("make-tarvo-db", kUsage,
+                               {"--seed=", "--people=", "--qualifications=", "--trainings=", "--password=",
+                                "--expected=", "--back-end=", "--back-end-password=", "--link-path=",
+                                "--link-connect="});
+}
+
+Arguments parse(const platform::CommandLine& line) {
   Arguments a;
   bool haveOut = false, seed = false, people = false, quals = false, trainings = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    auto value = [&]() -> std::string_view {
-      if (i + 1 >= argc) throw UsageError{std::string(arg) + " needs a value"};
-      return argv[++i];
-    };
+  for (const auto& [option, value] : line.arguments()) {
     constexpr int64_t kLongMax = 2147483647;
-    if (arg == "--seed") {
-      a.model.seed = number<uint64_t>(arg, value(), UINT64_MAX);
+    if (option == "--seed") {
+      a.model.seed = number<uint64_t>(option, value, UINT64_MAX);
       seed = true;
-    } else if (arg == "--people") {
-      a.model.people = number<int64_t>(arg, value(), kLongMax);
+    } else if (option == "--people") {
+      a.model.people = number<int64_t>(option, value, kLongMax);
       people = true;
-    } else if (arg == "--qualifications") {
-      a.model.qualifications = number<int64_t>(arg, value(), kLongMax);
+    } else if (option == "--qualifications") {
+      a.model.qualifications = number<int64_t>(option, value, kLongMax);
       quals = true;
-    } else if (arg == "--trainings") {
-      a.model.trainings = number<int64_t>(arg, value(), kLongMax);
+    } else if (option == "--trainings") {
+      a.model.trainings = number<int64_t>(option, value, kLongMax);
       trainings = true;
-    } else if (arg == "--password") {
-      a.password = jet::fromUtf8(value());
-    } else if (arg == "--expected") {
-      a.expected = jet::pathFromUtf8(value());
-    } else if (arg == "--back-end") {
-      a.backEnd = jet::pathFromUtf8(value());
-    } else if (arg == "--back-end-password") {
-      a.backEndPassword = jet::fromUtf8(value());
-    } else if (arg == "--link-path") {
-      a.linkPath = jet::fromUtf8(value());
-    } else if (arg == "--link-connect") {
-      a.linkConnect = jet::fromUtf8(value());
-    } else if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw UsageError{"unknown option " + std::string(arg)};
+    } else if (option == "--password") {
+      a.password = jet::fromUtf8(value);
+    } else if (option == "--expected") {
+      a.expected = jet::pathFromUtf8(value);
+    } else if (option == "--back-end") {
+      a.backEnd = jet::pathFromUtf8(value);
+    } else if (option == "--back-end-password") {
+      a.backEndPassword = jet::fromUtf8(value);
+    } else if (option == "--link-path") {
+      a.linkPath = jet::fromUtf8(value);
+    } else if (option == "--link-connect") {
+      a.linkConnect = jet::fromUtf8(value);
     } else if (haveOut) {
-      throw UsageError{"more than one output file: " + std::string(arg)};
+      throw UsageError{"more than one output file: " + value};
     } else {
-      a.out = jet::pathFromUtf8(arg);
+      a.out = jet::pathFromUtf8(value);
       haveOut = true;
     }
   }
@@ -125,12 +124,13 @@ Arguments parse(int argc, char** argv) {
 
 int makeTarvoDb(int argc, char** argv) {
   platform::useUtf8Console();
+  platform::CommandLine line = commandLine();
+  if (const auto status = line.parse(argc, argv)) return *status;
   Arguments args;
   try {
-    args = parse(argc, argv);
+    args = parse(line);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "make-tarvo-db: %s\n%s", e.message.c_str(), kUsage);
-    return 2;
+    return line.usageError(e.problem);
   }
   try {
     const tools::TarvoModel model(args.model);

@@ -112,4 +112,16 @@ QImage bannerPicture() {
   return image;
 }
 
+QImage iconPicture(int size) {
+  QImage image(size, size, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  // The seal's serrated rim reaches 118 pixels from its centre in the banner.
+  painter.scale(size / 240.0, size / 240.0);
+  drawSeal(painter, QPointF(120, 120));
+  return image;
+}
+
 }  // namespace app

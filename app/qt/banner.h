@@ -11,4 +11,9 @@ inline constexpr int kBannerHeight = 570;
 
 QImage bannerPicture();
 
+// The program's icon: the banner's seal alone, drawn by the same code, size x size pixels
+// on a transparent ground.
+QImage iconPicture(int size);
+inline constexpr int kIconSizes[] = {16, 24, 32, 48, 256};
+
 }  // namespace app

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -37,12 +38,23 @@ Qt::Alignment horizontal(layout::Align align) {
   return Qt::AlignLeft;
 }
 
+// The window's font for `style`, or where `text` would be wider than `width` pixels with
+// it, the same face narrower (down to 70 %), then smaller, until the text fits.
+QFont fittedFont(const layout::FontStyle& style, const QString& text, int width) {
+  QFont font = windowFont(style);
+  auto fits = [&] { return QFontMetricsF(font).horizontalAdvance(text) <= width; };
+  for (int stretch = 98; !fits() && stretch >= 70; stretch -= 2) font.setStretch(stretch);
+  for (int pixels = font.pixelSize() - 1; !fits() && pixels >= 6; --pixels) font.setPixelSize(pixels);
+  return font;
+}
+
 // Labels wrap at word boundaries within their stored width and show what fits their height.
 QLabel* makeLabel(const layout::Control& c, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setTextFormat(Qt::PlainText);
   label->setText(text(c.caption));
-  label->setFont(windowFont(c.font));
+  label->setFont(c.fitOneLine ? fittedFont(c.font, label->text(), twipsToPixels(c.rect.width))
+                               : windowFont(c.font));
   label->setWordWrap(true);
   label->setAlignment(horizontal(c.align) | Qt::AlignTop);
   QPalette palette = label->palette();

@@ -1,5 +1,6 @@
 #include "app/win32/fonts.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace app::win32 {
@@ -80,6 +81,53 @@ const wchar_t* installedFace(layout::FontFace face) {
 
 Fonts::~Fonts() {
   for (const Made& m : made_) DeleteObject(m.font);
+  for (HFONT f : fitted_) DeleteObject(f);
+}
+
+HFONT Fonts::fitted(const layout::FontStyle& style, const std::wstring& text, int width) {
+  HFONT font = this->font(style);
+  HDC screen = GetDC(nullptr);
+  auto widthWith = [&](HFONT f) {
+    const HGDIOBJ old = SelectObject(screen, f);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(screen, old);
+    return static_cast<int>(size.cx);
+  };
+  int drawn = widthWith(font);
+  if (drawn > width && width > 0) {
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    const HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    // Letters narrower in proportion first; below 70 % of their width, smaller as well.
+    const int average = lf.lfWidth > 0 ? lf.lfWidth : static_cast<int>(metrics.tmAveCharWidth);
+    const int narrowest = std::max(1, average * 70 / 100);
+    lf.lfWidth = std::max(narrowest, MulDiv(average, width, drawn));
+    for (int attempt = 0; attempt < 40 && drawn > width; ++attempt) {
+      HFONT candidate = CreateFontIndirectW(&lf);
+      drawn = widthWith(candidate);
+      if (drawn <= width) {
+        fitted_.push_back(candidate);
+        font = candidate;
+        break;
+      }
+      DeleteObject(candidate);
+      if (lf.lfWidth > narrowest) {
+        --lf.lfWidth;
+      } else if (lf.lfHeight < -6) {
+        // A negative height: one pixel smaller, the width in proportion.
+        lf.lfWidth = std::max(1, MulDiv(lf.lfWidth, -lf.lfHeight - 1, -lf.lfHeight));
+        ++lf.lfHeight;
+      } else {
+        break;
+      }
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return font;
 }
 
 HFONT Fonts::font(const layout::FontStyle& style) {

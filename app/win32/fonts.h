@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "app/layout.h"
@@ -23,6 +24,9 @@ class Fonts {
   // Made on first use; valid while this object lives. A DPI change makes a new Fonts,
   // hands its fonts to the controls and only then lets the old one go.
   HFONT font(const layout::FontStyle& style);
+  // font(style), or where `text` is wider than `width` pixels with it, the same face drawn
+  // narrower, and smaller once narrowing alone would make it unreadable, until it fits.
+  HFONT fitted(const layout::FontStyle& style, const std::wstring& text, int width);
   int dpi() const { return dpi_; }
 
  private:
@@ -32,6 +36,7 @@ class Fonts {
   };
   int dpi_;
   std::vector<Made> made_;
+  std::vector<HFONT> fitted_;
 };
 
 // The face a font of this style is made with on this system.

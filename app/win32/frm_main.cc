@@ -9,6 +9,7 @@
 
 #include "app/win32/dpi.h"
 #include "app/win32/group_box.h"
+#include "app/win32/resource_ids.h"
 #include "app/win32/text.h"
 #include "app/win32/win32_run_window.h"
 
@@ -86,7 +87,14 @@ ATOM registerClass() {
     wc.lpfnWndProc = DefWindowProcW;  // replaced by the window's own on creation
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));      // IDI_APPLICATION
+    // The program's icon in the sizes the title bar and the taskbar (Alt+Tab) ask for.
+    auto icon = [&](int x, int y) {
+      return static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(TARVO_APP_ICON), IMAGE_ICON,
+                                           GetSystemMetrics(x), GetSystemMetrics(y), LR_DEFAULTCOLOR));
+    };
+    wc.hIcon = icon(SM_CXICON, SM_CYICON);
+    wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
+    if (wc.hIcon == nullptr) wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kClassName;
     return RegisterClassExW(&wc);
@@ -147,8 +155,11 @@ void FrmMain::placeControls() {
     const RECT r = pixelRect(layout::clientRect(*control), dpi());
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (control->kind != layout::Kind::kProgressBar)
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->font(control->font)), FALSE);
+    if (control->kind == layout::Kind::kProgressBar) continue;
+    const HFONT font = control->fitOneLine
+                           ? fonts_->fitted(control->font, wide(control->caption), r.right - r.left)
+                           : fonts_->font(control->font);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
 }
 

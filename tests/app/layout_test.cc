@@ -1,11 +1,14 @@
 // frmMain as laid out: every control in its container at its stored place (twips / 15),
 // with its text, font, colour and alignment; the stacking of the banner and the bottom panel.
 #include <cstdlib>
+#include <vector>
 
 #include <QFile>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -103,6 +106,10 @@ TEST_F(LayoutTest, CaptionsAndInstructionLines) {
   EXPECT_EQ(text("Label5"), "DATA EXTRACTION FOR ONLINE CERTIFICATES");
   EXPECT_EQ(text("Label4"), "");
   EXPECT_FALSE(text("Label3").isEmpty());
+  // The maker's notice shows whole on its one line, with the face it is drawn in.
+  auto* notice = control<QLabel>(window(), "Label3");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_LE(QFontMetricsF(notice->font()).horizontalAdvance(notice->text()), notice->width());
 
   const QString site = QString::fromLatin1(app::kWebsiteAddress);
   EXPECT_EQ(text("Label1_0"),
@@ -303,6 +310,38 @@ TEST(BannerPicture, StoredBitmapForWindowsIsThePictureDrawnHere) {
   // Font rasterizers may differ by a shade at letter edges; a different picture differs
   // by far more.
   EXPECT_LT(static_cast<double>(difference) / (796.0 * 570.0 * 3.0), 1.0);
+}
+
+// The icon is the banner's seal, and the stored icon the Win32 programs embed is the one
+// drawn here, at every size Windows asks for.
+TEST(BannerPicture, StoredIconForWindowsIsTheBannersSealAtEverySize) {
+  apptest::application();
+  // Mean difference per channel of b against a, over a's pixels at least `alpha` opaque.
+  auto difference = [](const QImage& a, const QImage& b, QPoint at, int alpha) {
+    long long sum = 0, n = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) {
+        const QRgb p = a.pixel(x, y), q = b.pixel(x + at.x(), y + at.y());
+        if (qAlpha(p) < alpha) continue;
+        ++n;
+        sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) +
+               std::abs(qAlpha(p) - qAlpha(q));
+      }
+    return n < a.width() * a.height() / 2 ? 255.0 : static_cast<double>(sum) / (n * 4.0);
+  };
+  // Drawn at the banner's scale, the seal is the banner's own where it is opaque.
+  EXPECT_LT(difference(app::iconPicture(240), app::bannerPicture().convertToFormat(QImage::Format_ARGB32),
+                       QPoint(398 - 120, 175 - 120), 255), 1.0);
+
+  QImageReader reader(QStringLiteral(TARVO_SOURCE_DIR "/app/win32/tarvo-extractor.ico"));
+  std::vector<int> sizes;
+  for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+    const QImage stored = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    sizes.push_back(stored.width());
+    const QImage drawn = app::iconPicture(stored.width()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    EXPECT_LT(difference(drawn, stored, QPoint(0, 0), 0), 1.0) << stored.width();
+  }
+  EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 256}));
 }
 
 }  // namespace

@@ -99,6 +99,11 @@ TEST_F(Win32WindowTest, ControlsAreThePlatformsOwnAtTheirPlaces) {
   EXPECT_EQ(client.right, layout::toPixels(layout::kClientWidth, dpi));
   EXPECT_EQ(client.bottom, layout::toPixels(layout::kClientHeight, dpi));
   EXPECT_EQ(textOf(window_->hwnd()), L"Tarvo Certificate Data Extractor v3.1.0");
+  // The program's own icon in the title bar and the taskbar, not the generic one.
+  const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window_->hwnd(), GCLP_HICON));
+  EXPECT_NE(icon, nullptr);
+  EXPECT_NE(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(32512)));
+  EXPECT_NE(GetClassLongPtrW(window_->hwnd(), GCLP_HICONSM), 0);
 
   for (const layout::Control& c : layout::controls()) {
     SCOPED_TRACE(c.name);
@@ -124,6 +129,16 @@ TEST_F(Win32WindowTest, ControlsAreThePlatformsOwnAtTheirPlaces) {
     } else if (c.kind == layout::Kind::kLabel) {
       EXPECT_EQ(classOf(hwnd), L"Static");
       EXPECT_NE(style & SS_NOPREFIX, 0);  // no access keys
+      if (c.fitOneLine) {  // shows whole on its line, with the face it is drawn in
+        HDC dc = GetDC(hwnd);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        const std::wstring text = textOf(hwnd);
+        SIZE drawn{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &drawn);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+        EXPECT_LE(drawn.cx, r.right - r.left) << "the text is cut";
+      }
     }
   }
   // Frame2 lands at (840, 6150) twips in the client area.

@@ -5,7 +5,8 @@
 // run is kept as end_to_end_windows.png in the build directory.
 //
 // The Windows build is named by $TARVO_WINDOWS_BUILD (scripts/test sets it once that build
-// is made); without it, or without tarvo-extractor.exe there, the test is skipped.
+// is made); without it, or without tarvo-extractor.exe there, the test is skipped. The
+// installer's test takes the MSI that scripts/build-windows made, named by $TARVO_WINDOWS_MSI.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -102,6 +103,42 @@ std::string show(const Row& row) {
   return ::testing::AssertionSuccess();
 }
 
+// The generator's expected certificate rows, as the readers print them.
+std::vector<Row> expectedRows(const ts::Json& expected) {
+  std::vector<Row> want;
+  for (const ts::Json& row : expected["rows"].asArray()) {
+    Row cells;
+    for (const char* name : kColumns) {
+      if (row[name].isNull()) {
+        cells.push_back(std::nullopt);
+        continue;
+      }
+      std::string text = row[name].asString();
+      if (std::string_view(name) == "Date" || std::string_view(name) == "Expiration")
+        text[10] = ' ';  // "yyyy-mm-ddThh:mm:ss" as the readers print it
+      cells.push_back(text);
+    }
+    want.push_back(std::move(cells));
+  }
+  return want;
+}
+
+// Our reader, one JSON object a row, in the order the rows were written.
+std::vector<Row> rowsByJetdump(const fs::path& cert) {
+  std::vector<Row> written;
+  std::istringstream dump(ts::runToolChecked({(ts::buildDir() / "jetdump").string(),
+                                              cert.string(), "--table", "Tarvo_Certs",
+                                              "--format", "json"}));
+  for (std::string line; std::getline(dump, line);) {
+    const ts::Json row = ts::Json::parse(line);
+    Row cells;
+    for (const char* name : kColumns)
+      cells.push_back(row[name].isNull() ? std::nullopt : std::optional(row[name].asString()));
+    written.push_back(std::move(cells));
+  }
+  return written;
+}
+
 TEST(WineEndToEnd, StartPickTheDatabaseAndGetTheCertificateFileBesideTheExe) {
   const fs::path exe = windowsBuild() / "tarvo-extractor.exe";
   if (windowsBuild().empty() || !fs::exists(exe))
@@ -134,34 +171,10 @@ TEST(WineEndToEnd, StartPickTheDatabaseAndGetTheCertificateFileBesideTheExe) {
   ASSERT_TRUE(fs::is_regular_file(cert)) << r.out << readAll(log);
   EXPECT_TRUE(fs::is_regular_file(shot));
 
-  std::vector<Row> want;
-  for (const ts::Json& row : expected["rows"].asArray()) {
-    Row cells;
-    for (const char* name : kColumns) {
-      if (row[name].isNull()) {
-        cells.push_back(std::nullopt);
-        continue;
-      }
-      std::string text = row[name].asString();
-      if (std::string_view(name) == "Date" || std::string_view(name) == "Expiration")
-        text[10] = ' ';  // "yyyy-mm-ddThh:mm:ss" as the readers print it
-      cells.push_back(text);
-    }
-    want.push_back(std::move(cells));
-  }
+  const std::vector<Row> want = expectedRows(expected);
 
-  // Our reader, one JSON object a row, in the order the rows were written.
-  std::vector<Row> written;
-  std::istringstream dump(ts::runToolChecked({(ts::buildDir() / "jetdump").string(),
-                                              cert.string(), "--table", "Tarvo_Certs",
-                                              "--format", "json"}));
-  for (std::string line; std::getline(dump, line);) {
-    const ts::Json row = ts::Json::parse(line);
-    Row cells;
-    for (const char* name : kColumns)
-      cells.push_back(row[name].isNull() ? std::nullopt : std::optional(row[name].asString()));
-    written.push_back(std::move(cells));
-  }
+  // Our reader, in the order the rows were written.
+  const std::vector<Row> written = rowsByJetdump(cert);
   ASSERT_EQ(written.size(), want.size());
   // Qualification rows first.
   EXPECT_TRUE(std::is_partitioned(written.begin(), written.end(),
@@ -170,6 +183,46 @@ TEST(WineEndToEnd, StartPickTheDatabaseAndGetTheCertificateFileBesideTheExe) {
   // mdbtools, which knows nothing of our engine.
   const std::vector<Row> exported = sorted(rowsOf(ts::mdbExport(cert, "Tarvo_Certs")), true);
   EXPECT_TRUE(sameRows(exported, sorted(want, true)));
+}
+
+// The installer as IT staff deploy it (installer.sh): per user into the user's own programs
+// folder, with a Start menu entry and one entry in the list of installed programs; the
+// installed batch program writes its certificate file beside itself; a later version
+// replaces this one; the uninstall removes the programs and keeps the certificate file.
+TEST(WineEndToEnd, TheInstallerPutsTheProgramsInTheUsersFolderAndTheUninstallKeepsTheCertificate) {
+  const char* installer = std::getenv("TARVO_WINDOWS_MSI");
+  const fs::path msi = installer ? installer : "";
+  if (msi.empty() || !fs::exists(msi)) GTEST_SKIP() << "no installer (TARVO_WINDOWS_MSI=" << msi << ")";
+  ts::TempDir dir;
+  const fs::path source = dir.path() / "tarvo_msi.mdb";
+  const fs::path expectedFile = dir.path() / "expected.json";
+  ts::runToolChecked({(ts::buildDir() / "make-tarvo-db").string(), source.string(), "--seed=12",
+                      "--people=12", "--qualifications=30", "--trainings=20", "--expected", expectedFile.string()});
+  const ts::Json expected = ts::Json::parse(readAll(expectedFile));
+  const fs::path log = ts::buildDir() / "installer_windows.log";
+  fs::remove(log);
+  const auto r = ts::runTool({"env", "WINEPREFIX=" + (dir.path() / "prefix").string(),
+                              (ts::sourceDir() / "tests/app_wine/installer.sh").string(), windowsPath(msi),
+                              (ts::sourceDir() / "packaging/tarvo-extractor.wxs").string(),
+                              (windowsBuild() / "package").string(), windowsPath(source), log.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err << readAll(log);
+  auto said = [&](const std::string& key) {
+    std::vector<std::string> values;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind(key + " ", 0) == 0) values.push_back(line.substr(key.size() + 1));
+    return values;
+  };
+  ASSERT_EQ(said("INSTALLED").size(), 1u) << r.out;
+  const fs::path folder = said("INSTALLED")[0];
+  EXPECT_NE(folder.string().find("/AppData/Local/Programs/Tarvo Extractor"), std::string::npos) << folder;
+  EXPECT_EQ(said("SHORTCUT"), std::vector<std::string>{"yes"});
+  EXPECT_EQ(said("LISTED"), (std::vector<std::string>{"1", "1", "0"})) << "installed, upgraded, removed";
+  EXPECT_EQ(said("RUN"), std::vector<std::string>{"0"}) << readAll(log);
+  const std::string cert = expected["control"]["License_Nbr"].asString() + ".mdb";
+  EXPECT_EQ(said("LEFT"), std::vector<std::string>{cert + " "}) << "only the certificate file stays";
+  ASSERT_TRUE(fs::is_regular_file(folder / cert));
+  EXPECT_TRUE(sameRows(sorted(rowsByJetdump(folder / cert)), sorted(expectedRows(expected))));
 }
 
 }  // namespace

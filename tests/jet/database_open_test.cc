@@ -8,6 +8,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/pager.h"
+#include "jet/unicode.h"
 #include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 
@@ -39,7 +40,7 @@ TEST(DatabaseOpenTest, PasswordMustMatchExactlyWhenSet) {
 
   std::string text;
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"wrong"); }, &text), jet::errc::kInvalidPassword);
-  EXPECT_EQ(text, "Not a valid password.");
+  EXPECT_EQ(text, "Not a valid password. The database " + jet::quotedPath(path) + " is protected by another password.");
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path); }), jet::errc::kInvalidPassword);
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"Password"); }), jet::errc::kInvalidPassword);
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(path, u"password "); }), jet::errc::kInvalidPassword);

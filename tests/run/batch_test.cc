@@ -1,6 +1,10 @@
 // build/tarvo-extractor-batch as a script would call it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <utility>
+#include <vector>
+
 #include "tests/run/run_fixture.h"
 #include "tests/support/oracle.h"
 
@@ -47,16 +51,18 @@ TEST(Batch, TheOutputDirectoryIsNamedAsTheDirectoryItself) {
   runtest::writeSourceDb(f.source(), runtest::simpleSource(1, 2));
   fs::create_directories(f.program() / "sub");
   const std::string expected = "File Located in: " + fs::canonical(f.program()).string() + "\n";
-  auto check = [&](const std::string& outDir) {
+  auto check = [&](const std::string& outDir, bool joined = false) {
     SCOPED_TRACE(outDir);
     fs::remove(f.cert(u"L-1"));
-    const auto r = runBatch({f.source().string(), "--out-dir", outDir});
+    const auto r = joined ? runBatch({f.source().string(), "--out-dir=" + outDir})
+                          : runBatch({f.source().string(), "--out-dir", outDir});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), expected);
     EXPECT_EQ(runtest::readCertRows(f.cert(u"L-1")).size(), 3u);
   };
   const std::string dir = f.program().string();
   for (const std::string& outDir : {dir + "/.", dir + "/", dir + "/sub/..", dir + "/./sub/../."}) check(outDir);
+  check(dir + "/sub/..", true);
 
   // "." and "./" from inside the directory, as a script run there would pass them.
   struct InDirectory {
@@ -71,14 +77,47 @@ TEST(Batch, TheOutputDirectoryIsNamedAsTheDirectoryItself) {
 
 TEST(Batch, ACommandLineItCannotUseIsRefusedBeforeAnyRun) {
   RunFixture f;
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{batch()}, {batch(), "a.mdb", "b.mdb"}, {batch(), "a.mdb", "--out-dir"},
-        {batch(), "a.mdb", "--out-dir", (f.dir / "missing").string()}, {batch(), "--bogus", "a.mdb"}}) {
+  const std::string aFile = (f.dir / "a.mdb").string();
+  std::ofstream(aFile) << "x";
+  for (const auto& [args, words] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{batch()}, "no source"},
+           {{batch(), "a.mdb", "b.mdb"}, "only one"},
+           {{batch(), "a.mdb", "--out-dir"}, "--out-dir needs"},
+           {{batch(), "a.mdb", "--out-dir", (f.dir / "missing").string()}, "does not exist"},
+           {{batch(), "a.mdb", "--out-dir=" + aFile}, "is a file"},
+           {{batch(), "--bogus", "a.mdb"}, "unknown option --bogus"},
+           {{batch(), "a.mdb", "--out-dir=x=y", "--bogus=1"}, "unknown option --bogus"},
+           {{batch(), ""}, "empty"}}) {
     const auto r = testsupport::runTool(args);
-    EXPECT_EQ(r.exitCode, 2) << args.size();
+    EXPECT_EQ(r.exitCode, 2) << words;
+    EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("usage: tarvo-extractor-batch SOURCE.mdb [--out-dir DIR]"), std::string::npos);
+    EXPECT_EQ(r.out, "") << words;
   }
   EXPECT_FALSE(fs::exists(f.dir / "missing"));
+}
+
+// The conventions users type by habit, the same in every console program: the usage on
+// standard output with exit status 0, and the name and version.
+TEST(Batch, EveryConsoleProgramAnswersHelpAndVersion) {
+#ifdef _WIN32
+  const std::vector<std::string> helps{"-h", "--help", "/?"};
+#else
+  const std::vector<std::string> helps{"-h", "--help"};
+#endif
+  for (const std::string name : {"tarvo-extractor-batch", "jetdump", "make-tarvo-db"}) {
+    const std::string program = (testsupport::buildDir() / name).string();
+    for (const std::string& help : helps) {
+      auto r = testsupport::runTool({program, help});
+      EXPECT_EQ(r.exitCode, 0) << name << " " << help;
+      EXPECT_EQ(r.out.rfind("usage: " + name + " ", 0), 0u) << name << " " << help << ": " << r.out;
+      EXPECT_NE(r.out.find("Exit status: 0"), std::string::npos) << name;
+    }
+    auto r = testsupport::runTool({program, "--version"});
+    std::erase(r.out, '\r');
+    EXPECT_EQ(r.exitCode, 0) << name;
+    EXPECT_EQ(r.out, name + " 3.1.0\n");
+  }
 }
 
 }  // namespace

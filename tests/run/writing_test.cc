@@ -2,10 +2,12 @@
 // certificate file, the order of the rows, and the progress bar.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
 #include "certfile/create.h"
+#include "jet/database_create.h"
 #include "run/text.h"
 #include "tests/run/run_fixture.h"
 #include "tests/support/oracle.h"
@@ -133,3 +135,40 @@ TEST(Writing, AFileWithoutTheTableIsReportedWithoutAFloodOfBoxes) {
 }
 
 }  // namespace
+
+// A certificate file that cannot be made or opened: the first message names it, as the
+// user knows it, with the cause, and no message names the run's scratch file.
+TEST(Writing, ACertificateFileThatCannotBeMadeIsNamedWithTheCause) {
+#ifdef _WIN32
+  const std::u16string denied = u"access is denied";
+#else
+  const std::u16string denied = u"permission denied";
+#endif
+  for (const std::u16string& cause : {denied, std::u16string(u"Not a valid password.")}) {
+    RunFixture f;
+    runtest::writeSourceDb(f.source(), runtest::simpleSource(2, 2));
+    const std::string folder = "'" + f.program().string() + "' 2>/dev/null";
+    if (cause == denied) {
+      fs::permissions(f.program(), fs::perms::owner_read | fs::perms::owner_exec);
+      // The superuser writes there all the same; an immutable folder keeps even it out.
+      bool writable = std::ofstream(f.program() / "probe").good();
+      fs::remove(f.program() / "probe");
+#ifndef _WIN32
+      if (writable) writable = std::system(("chattr +i " + folder).c_str()) != 0;
+#endif
+      if (writable) continue;  // nothing here keeps this user out of a folder
+    } else {
+      jet::createDatabase(f.cert(u"L-1"), {u"other"});
+    }
+    f.runOver(f.source());
+#ifndef _WIN32
+    if (cause == denied) (void)std::system(("chattr -i " + folder).c_str());
+#endif
+    fs::permissions(f.program(), fs::perms::owner_all);
+    ASSERT_FALSE(f.window.boxes.empty());
+    const std::u16string& first = f.window.boxes.front().text;
+    EXPECT_NE(first.find(f.cert(u"L-1").u16string()), std::u16string::npos) << f.boxesText();
+    EXPECT_NE(first.find(cause), std::u16string::npos) << f.boxesText();
+    for (const auto& b : f.window.boxes) EXPECT_EQ(b.text.find(u".creating"), std::u16string::npos) << f.boxesText();
+  }
+}
