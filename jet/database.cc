@@ -2,7 +2,9 @@
 
 #include <unordered_map>
 
+#include "jet/damage.h"
 #include "jet/error.h"
+#include "jet/integrity_check.h"
 #include "jet/unicode.h"
 
 namespace jet {
@@ -62,7 +64,15 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   impl->pager = std::make_unique<Pager>(std::move(file), kPageSizeJet4);
   impl->pager->setEncodingKey(impl->header.encodingKey);
   impl->catalog = readCatalog(*impl->pager);
-  return Database(std::move(impl));
+  Database db(std::move(impl));
+  // A writer builds on what it finds; on a damaged file it would add to the damage and call
+  // the result a success.
+  if (writable) {
+    for (const IntegrityProblem& p : checkIntegrity(db, CheckDepth::kBeforeWriting, 1)) {
+      throw DamageError(p.table, p.page, p.problem);
+    }
+  }
+  return db;
 }
 
 const std::filesystem::path& Database::path() const { return impl_->path; }
@@ -118,7 +128,12 @@ std::shared_ptr<const TableDef> Database::tableDef(std::u16string_view name) {
   }
   auto& slot = impl_->definitions[e->tdefPage()];
   if (!slot) {
-    auto def = std::make_shared<TableDef>(readTableDefinition(*impl_->pager, e->tdefPage()));
+    std::shared_ptr<TableDef> def;
+    try {
+      def = std::make_shared<TableDef>(readTableDefinition(*impl_->pager, e->tdefPage()));
+    } catch (const DamageError& damage) {
+      damage.rethrowIn(e->name);
+    }
     def->name = e->name;
     slot = std::move(def);
   }

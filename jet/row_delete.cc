@@ -82,8 +82,12 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   std::vector<std::pair<uint32_t, PageBytes>> hidden;
   if (hideBatches) hidden.reserve(kDeleteBatchPages);
 
+  // Until the scan is done the count goes down by the rows deleted so far; once it is, the
+  // count is what the scan left, so a count that had drifted from the rows is right again.
   const uint32_t rowsBefore = t.def.rowCount;
   size_t deleted = 0;
+  size_t seen = 0;
+  bool scanned = false;
   std::vector<Waiting> waiting;  // rows to give back once the rows pointing at them are written
   // What the picked rows of one page need: gathered first, applied together once the page is
   // done, so an error in the middle (a damaged long value) leaves the page as it was.
@@ -132,7 +136,11 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   };
   const auto writeBatch = [&] {
     hideAndEmpty();
-    t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
+    if (scanned) {
+      t.def.rowCount = static_cast<uint32_t>(seen - deleted);
+    } else {
+      t.def.rowCount = rowsBefore >= deleted ? static_cast<uint32_t>(rowsBefore - deleted) : 0;
+    }
     writeTableCounters(t);
     pages_.flush(false, hideBatches ? PageWorkspace::DataPageOrder::kFirstToLast : PageWorkspace::DataPageOrder::kLastToFirst);
     if (waiting.empty()) return;
@@ -164,6 +172,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
   // delete cut short leaves a prefix of the table's rows.
   auto scan = db_.scan(std::make_shared<const TableDef>(t.def), columns, ScanOrder::kLastPageFirst);
   while (scan.next()) {
+    ++seen;
     if (predicate && !predicate(scan.values())) continue;
     const RowPointer at = scan.locator();
     if (at.page != page) {
@@ -209,6 +218,7 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     slots.push_back(static_cast<uint8_t>(at.row));
   }
   finishPage();
+  scanned = true;
   // The last batch; what it gives back is written with the writer's next change or flush.
   writeBatch();
   afterChange();

@@ -10,8 +10,10 @@
 #include "certfile/message_box.h"
 #include "certfile/upgrade.h"
 #include "data/ado.h"
+#include "jet/damage.h"
 #include "jet/error.h"
 #include "jet/file.h"
+#include "jet/unicode.h"
 #include "run/cert_path.h"
 #include "run/failure_rule.h"
 #include "run/fill_cert_row.h"
@@ -178,9 +180,14 @@ class Run {
       case 35: need(s_.cnCerts).setCursorLocation(data::adUseClient); break;
       case 36:
         // Every later step works on this connection: without it the stage ends here, with
-        // the one message that says why (another run writing the file, a foreign file).
+        // the one message that says why (another run writing the file, a foreign file, a
+        // damaged one, which the open checks before anything changes it).
         next_ = kEnd - 1;
-        need(s_.cnCerts).open(u"", u"", u"", data::adConnectUnspecified);
+        try {
+          need(s_.cnCerts).open(u"", u"", u"", data::adConnectUnspecified);
+        } catch (const jet::DamageError& e) {
+          throw damagedCertificate(e);
+        }
         next_ = 37;
         break;
       case 37: command().setActiveConnection(need(s_.cnCerts)); break;
@@ -190,7 +197,14 @@ class Run {
       case 41: certs().setCursorLocation(data::adUseClient); break;
       case 42: certs().setLockType(data::adLockOptimistic); break;
       case 43: certs().setActiveConnection(need(s_.cnCerts)); break;
-      case 44: certs().open(command()); break;
+      case 44:
+        try {
+          certs().open(command());
+        } catch (const jet::DamageError& e) {
+          next_ = kEnd - 1;  // a damaged row ends the stage, as a damaged page did at the open
+          throw damagedCertificate(e);
+        }
+        break;
 
       // Clearing the table.
       case 45:  // decision: does the table hold rows?
@@ -278,12 +292,24 @@ class Run {
   void clear() {
     try {
       need(s_.cnCerts).execute(u"DELETE * FROM Tarvo_Certs");
+    } catch (const jet::DamageError& e) {
+      next_ = 69;
+      throw damagedCertificate(e);
     } catch (const jet::Error& e) {
       if (e.number() == data::errc::kTableNotFound) throw;
       next_ = 69;
       throw RunError(e.number(), std::string("The old certificate rows could not be deleted, so no new rows "
                                              "were added: ") + e.description());
     }
+  }
+
+  // A certificate file found damaged is left as it is: refilled, it would look whole to the
+  // website while Access may refuse it. The message names the file and what to do.
+  RunError damagedCertificate(const jet::DamageError& e) const {
+    const std::string where = e.table().empty() ? "" : "the table '" + jet::toUtf8(e.table()) + "', ";
+    return RunError(e.number(), "The certificate file " + jet::toUtf8(s_.sCertFile) + " is damaged (" + where +
+                                    e.problem() + "), so it was not changed. Move it away or delete it; the "
+                                    "next run makes a new one.");
   }
 
   // Steps 54, 56, 62 and 64. A failure that is not the row's own (the record set or its

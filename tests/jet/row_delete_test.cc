@@ -1,5 +1,7 @@
 // Deleting rows (all of them, or those a predicate picks) and adding columns, in our own
 // files; read back by all three readers.
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "jet/database.h"
@@ -53,6 +55,29 @@ TEST_F(ChangeTest, DeleteByPredicateThenAllThenInsertAgain) {
     EXPECT_EQ(w.insertRow(u"People", {Value(), Value(std::u16string(u"Fay"))}), 6);
   }
   writertest::expectRowsEverywhere(file_, u"People", {"Id", "Name"}, {person(6, "Fay")});
+}
+
+// A count that drifted from the rows (pages lost, a writer killed) is set to the rows that
+// remain, never the old count less the rows deleted.
+TEST_F(ChangeTest, DeleteLeavesTheStoredCountEqualToTheRowsLeft) {
+  const auto storeCount = [&](uint32_t count) {
+    const uint32_t tdef = jet::Database::open(file_).tableDef(u"People")->firstPage();
+    std::fstream f(file_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(tdef * 4096 + 0x10);
+    const char bytes[4] = {static_cast<char>(count), static_cast<char>(count >> 8), 0, 0};
+    f.write(bytes, 4);
+  };
+  const auto deleteAndCount = [&](const jet::RowPredicate& pick) {
+    {
+      auto db = jet::Database::open(file_, u"", true);
+      jet::DatabaseWriter(db).deleteRows(u"People", pick);
+    }
+    return jet::Database::open(file_).tableDef(u"People")->rowCount;
+  };
+  storeCount(9);
+  EXPECT_EQ(deleteAndCount([](std::span<const Value> r) { return r[0].get<int32_t>() % 2 == 0; }), 3u);
+  storeCount(1);
+  EXPECT_EQ(deleteAndCount(nullptr), 0u);
 }
 
 TEST_F(ChangeTest, AddedColumnsReadNullInOldRows) {

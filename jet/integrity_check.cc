@@ -1,0 +1,137 @@
+#include "jet/integrity_check.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "jet/damage.h"
+#include "jet/data_page.h"
+#include "jet/database.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+namespace {
+
+constexpr uint32_t kGlobalMapPage = 1;
+
+class Checker {
+ public:
+  Checker(Database& db, CheckDepth depth, size_t limit) : db_(db), depth_(depth), limit_(limit) {}
+
+  std::vector<IntegrityProblem> run() {
+    checkGlobalMap();
+    for (const CatalogEntry& entry : db_.tables(true)) {
+      if (done()) break;
+      checkTable(entry);
+    }
+    return std::move(problems_);
+  }
+
+ private:
+  bool done() const { return problems_.size() >= limit_; }
+
+  void add(const std::u16string& table, uint32_t page, std::string problem) {
+    if (!done()) problems_.push_back({table, page, std::move(problem)});
+  }
+  void add(const std::u16string& table, const DamageError& e) { add(table, e.page(), e.problem()); }
+
+  // Page 1, row 0: which pages of the file are in use, where a writer marks the pages it adds.
+  void checkGlobalMap() {
+    try {
+      const DataPage page(db_.pager().read(kGlobalMapPage), "usage map");
+      if (std::string problem = page.layoutProblem(); !problem.empty()) throwCorrupt(kGlobalMapPage, problem);
+      readUsageMap(db_.pager(), RowPointer{kGlobalMapPage, 0}.raw(), /*inverted=*/true);
+    } catch (const DamageError& e) {
+      add({}, e);
+    }
+  }
+
+  void checkTable(const CatalogEntry& entry) {
+    std::shared_ptr<const TableDef> def;
+    try {
+      def = db_.tableDef(entry.name);
+    } catch (const DamageError& e) {
+      add(entry.name, e);
+      return;
+    }
+    const size_t before = problems_.size();
+    checkMaps(*def);
+    if (problems_.size() != before) return;  // the rows would only repeat what the pages said
+    // A writer builds on the system tables whole; of user tables on their structure alone,
+    // since it reads their rows as it changes them.
+    if (depth_ == CheckDepth::kFull || entry.isSystem()) checkRows(def);
+  }
+
+  // The definition's usage maps, those of its long-value columns, and every page they give
+  // the table, each problem on its own. A writer puts rows on the pages of the free-space
+  // map, so one outside the owned pages would hold rows no reader finds (in every file of
+  // Access's we have seen, the free pages are owned ones).
+  void checkMaps(const TableDef& def) {
+    std::vector<uint32_t> pages, free;
+    std::vector<uint32_t> longValuePages;
+    try {
+      pages = readUsageMap(db_.pager(), def.ownedPagesMap);
+      if (def.freePagesMap != 0) free = readUsageMap(db_.pager(), def.freePagesMap);
+      for (const ColumnDef& column : def.columns) {
+        if (column.lvOwnedMap != 0) {
+          const std::vector<uint32_t> more = readUsageMap(db_.pager(), column.lvOwnedMap);
+          longValuePages.insert(longValuePages.end(), more.begin(), more.end());
+        }
+        if (column.lvFreeMap != 0) readUsageMap(db_.pager(), column.lvFreeMap);
+      }
+    } catch (const DamageError& e) {
+      add(def.name, e);
+      return;
+    }
+    Pager& pager = db_.pager();
+    for (size_t i = 0, readAhead = 0; i < pages.size() && !done(); ++i) {
+      if (i >= readAhead) readAhead = pager.readAheadRun(pages, i);
+      try {
+        isOwnDataPage(pager, pager.read(pages[i]), def.firstPage());
+      } catch (const DamageError& e) {
+        add(def.name, e);
+      }
+    }
+    for (uint32_t page : free) {
+      if (!std::binary_search(pages.begin(), pages.end(), page)) {
+        add(def.name, page, "page " + std::to_string(page) + " is in its free-space map but not one of its pages");
+      }
+    }
+    for (uint32_t page : longValuePages) {
+      if (done()) break;
+      try {
+        DataPage data(pager.read(page), "long value");
+        if (data.owner() != kLvalPageOwner) throwCorrupt(page, "is in a long-value map but holds no long values");
+        if (std::string problem = data.layoutProblem(); !problem.empty()) throwCorrupt(page, problem);
+      } catch (const DamageError& e) {
+        add(def.name, e);
+      }
+    }
+  }
+
+  // Every column of every row, long values included, and (fully) the stored count.
+  void checkRows(const std::shared_ptr<const TableDef>& def) {
+    std::vector<size_t> columns(def->columns.size());
+    std::iota(columns.begin(), columns.end(), 0);
+    std::vector<RowPointer> live;
+    try {
+      TableScan scan(db_.pager(), def, columns, ScanOrder::kFirstPageFirst,
+                     depth_ == CheckDepth::kFull ? RowCountCheck::kCompare : RowCountCheck::kNone);
+      while (scan.next()) live.push_back(scan.locator());
+    } catch (const DamageError& e) {
+      add(def->name, e);
+    }
+  }
+
+  Database& db_;
+  CheckDepth depth_;
+  size_t limit_;
+  std::vector<IntegrityProblem> problems_;
+};
+
+}  // namespace
+
+std::vector<IntegrityProblem> checkIntegrity(Database& db, CheckDepth depth, size_t limit) {
+  return Checker(db, depth, limit).run();
+}
+
+}  // namespace jet
