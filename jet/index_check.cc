@@ -89,7 +89,8 @@ class IndexChecker {
       if (leaves || below.empty()) break;
       if (levels.size() == kMaxLevels) {
         problem(below.front().page, "lies deeper than " + std::to_string(kMaxLevels) + " levels");
-        return;
+        report(loops_, "pages reached again");
+        return;  // the leaves are not reached: what they would say is not known
       }
       level = std::move(below);
     }
@@ -117,10 +118,15 @@ class IndexChecker {
     for (size_t i = 0; i < level.size() && !full(); ++i) {
       LevelPage& lp = level[i];
       if (!visited_.insert(lp.page).second) {
-        problem(lp.page, "is reached twice in the tree (the index loops)");
+        loops_.add(lp.page, "page " + std::to_string(lp.page) + " of index " + name_ +
+                                " is reached twice in the tree (the index loops)");
         continue;
       }
-      if (lp.page == 0 || lp.page >= pager_.pageCount()) {
+      if (lp.page == 0) {
+        problem(0, "is the file's header, not an index page");
+        continue;
+      }
+      if (lp.page >= pager_.pageCount()) {
         problem(lp.page, "lies beyond the end of the file");
         continue;
       }
@@ -201,22 +207,24 @@ class IndexChecker {
 
   void checkEntry(uint32_t page, const IndexKey& e) {
     const RowPointer row{bigEndian(e, e.size() - 4, 3), e.back()};
-    const std::string where = "page " + std::to_string(page) + " of index " + name_ + " holds an entry for row " +
-                              std::to_string(row.row) + " of page " + std::to_string(row.page);
+    const auto where = [&] {
+      return "page " + std::to_string(page) + " of index " + name_ + " holds an entry for row " +
+             std::to_string(row.row) + " of page " + std::to_string(row.page);
+    };
     const auto it = std::lower_bound(live_.begin(), live_.end(), row,
                                      [](const RowPointer& a, const RowPointer& b) { return a.raw() < b.raw(); });
     if (it == live_.end() || !(*it == row)) {
-      dead_.add(page, where + ", which is no live row of the table");
+      dead_.add(page, where() + ", which is no live row of the table");
       return;
     }
     uint8_t& seen = seen_[static_cast<size_t>(it - live_.begin())];
     if (seen) {
-      twice_.add(page, where + ", a row it already has an entry for");
+      twice_.add(page, where() + ", a row it already has an entry for");
       return;
     }
     seen = 1;
     if (auto key = rowKey(row); key && !std::equal(key->begin(), key->end(), e.begin(), e.end() - kRowPointerBytes)) {
-      wrongKey_.add(page, where + " whose key is not the row's");
+      wrongKey_.add(page, where() + " whose key is not the row's");
     }
   }
 
@@ -298,6 +306,7 @@ class IndexChecker {
   }
 
   void finish() {
+    report(loops_, "pages reached again");
     report(order_, "such entries");
     report(dead_, "entries for no live row");
     report(twice_, "second entries");
@@ -327,7 +336,7 @@ class IndexChecker {
   std::vector<size_t> keyColumns_;
   bool keyable_ = false;
   std::vector<Value> values_;
-  Tally order_, dead_, twice_, wrongKey_;
+  Tally loops_, order_, dead_, twice_, wrongKey_;
 };
 
 }  // namespace
