@@ -6,6 +6,7 @@
 #include "jet/damage.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
+#include "jet/index_check.h"
 #include "jet/usage_map.h"
 
 namespace jet {
@@ -119,6 +120,11 @@ class Checker {
       while (scan.next()) live.push_back(scan.locator());
     } catch (const DamageError& e) {
       add(def->name, e);
+      return;  // against part of the rows every index would seem to hold strangers
+    }
+    std::sort(live.begin(), live.end(), [](RowPointer a, RowPointer b) { return a.raw() < b.raw(); });
+    for (size_t i = 0; i < def->realIndexes.size() && !done(); ++i) {
+      checkIndex(db_.pager(), *def, i, live, problems_, limit_);
     }
   }
 
