@@ -18,6 +18,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/integrity_check.h"
+#include "jet/unicode.h"
 
 namespace {
 
@@ -97,7 +98,9 @@ bool writeAsTheRunDoes() {
 // delete's space is reused).
 void expectSoundWithNewRows() {
   auto db = jet::Database::open(scratchPath(), kPassword);
-  if (!jet::checkIntegrity(db, jet::CheckDepth::kFull).empty()) __builtin_trap();
+  const auto problems = jet::checkIntegrity(db, jet::CheckDepth::kFull);
+  for (const auto& p : problems) std::fprintf(stderr, "%s: %s\n", jet::toUtf8(p.table).c_str(), p.problem.c_str());
+  if (!problems.empty()) __builtin_trap();
   auto def = db.tableDef(u"Tarvo_Certs");
   const auto courseAt = def->findColumn(u"Course"), typeAt = def->findColumn(u"Type");
   if (!courseAt || !typeAt) __builtin_trap();
@@ -126,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (wrote) {
     try {
       expectSoundWithNewRows();
-    } catch (const jet::Error&) {
+    } catch (const jet::Error& e) {
+      std::fprintf(stderr, "%s\n", e.what());
       __builtin_trap();  // the writer called it a success, yet the file does not read
     }
   }
