@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -119,13 +120,17 @@ void expectSoundWithNewRows() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // FUZZ_VERBOSE=1 says how each input ended, to see how far inputs get.
+  static const bool verbose = std::getenv("FUZZ_VERBOSE") != nullptr;
   writeScratch(data, size);
   bool wrote = false;
   try {
     wrote = writeAsTheRunDoes();
-  } catch (const jet::Error&) {
+  } catch (const jet::Error& e) {
+    if (verbose) std::fprintf(stderr, "error: %s\n", e.what());
     return 0;
   }
+  if (verbose) std::fprintf(stderr, wrote ? "written\n" : "a box was shown\n");
   if (wrote) {
     try {
       expectSoundWithNewRows();
