@@ -1,6 +1,6 @@
 // Drills on the certificate side of a run on the generated Tarvo sample: a program directory
-// that cannot be written, a certificate file that is no database or that another process
-// holds, a full disk, the process killed during the copy passes, and two runs on one file. In
+// that cannot be written, a certificate file that is no database, damaged, or held by another
+// process, a full disk, the process killed during the copy passes, and two runs on one file. In
 // each the source stays byte for byte as it was, the run ends in clear messages, and a
 // certificate file left behind still opens and holds a prefix of the rows a full run writes.
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/integrity_check.h"
 #include "jet/unicode.h"
 #include "tests/drills/drill_support.h"
+#include "tests/support/oracle.h"
 #include "tests/support/write_trace.h"
 #include "tools/tarvo_database.h"
 
@@ -114,6 +116,41 @@ TEST_F(CertificateFileDrill, AForeignOrHeldCertificateFileIsReportedAndKept) {
     expectStoppedAsTaken(runBatch(source_, out_, options));
   }
   EXPECT_EQ(readCertRows(certFile()), rows);
+}
+
+// An earlier certificate file with one page of random bytes, or cut short: the run either
+// leaves it exactly as it was, saying so and what to do, or refills it into a sound file that
+// our checker and mdb-export read whole.
+TEST_F(CertificateFileDrill, ADamagedCertificateFileIsLeftAsItIsOrRefilledSound) {
+  const auto all = fullRun();
+  ASSERT_FALSE(all.empty());
+  const std::string good = fileBytes(certFile());
+  std::vector<std::pair<std::string, std::string>> copies;
+  for (size_t page = 1; page < good.size() / 4096; ++page) {
+    copies.emplace_back("page " + std::to_string(page), withRandomPage(good, page, static_cast<unsigned>(page)));
+  }
+  for (size_t pages : {good.size() / 4096 / 3, good.size() / 4096 / 2, good.size() / 4096 - 1}) {
+    copies.emplace_back("cut to " + std::to_string(pages) + " pages", good.substr(0, pages * 4096));
+  }
+  size_t refused = 0;
+  for (const auto& [what, bytes] : copies) {
+    SCOPED_TRACE(what);
+    writeBytes(certFile(), bytes);
+    const ChildResult r = runBatch(source_, out_);
+    if (r.exitCode == 0) {
+      EXPECT_EQ(readCertRows(certFile()), all);
+      auto db = jet::Database::open(certFile());
+      for (const auto& p : jet::checkIntegrity(db, jet::CheckDepth::kFull)) ADD_FAILURE() << p.problem;
+      EXPECT_EQ(testsupport::mdbExport(certFile(), "Tarvo_Certs").rows.size(), all.size());
+    } else {
+      expectClearFailure(r);
+      EXPECT_EQ(lines(r.err), 1u) << r.err;
+      EXPECT_NE(r.err.find("Move it away or delete it; the next run makes a new one."), std::string::npos) << r.err;
+      EXPECT_TRUE(fileBytes(certFile()) == bytes) << "a damaged file was changed";
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, copies.size() / 2);
 }
 
 TEST_F(CertificateFileDrill, AFullDiskEndsInMessagesAndTheNextRunRecovers) {

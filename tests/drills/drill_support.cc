@@ -1,5 +1,7 @@
 #include "tests/drills/drill_support.h"
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -106,6 +108,12 @@ std::vector<CertRow> expectedSampleRows() {
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+std::string withRandomPage(std::string bytes, size_t page, unsigned seed) {
+  std::mt19937 rng(seed);
+  for (size_t i = page * 4096; i < (page + 1) * 4096 && i < bytes.size(); ++i) bytes[i] = static_cast<char>(rng());
+  return bytes;
 }
 
 bool isPrefix(const std::vector<CertRow>& rows, const std::vector<CertRow>& all) {

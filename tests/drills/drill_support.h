@@ -39,6 +39,10 @@ using CertRow = std::vector<std::string>;
 std::vector<CertRow> readCertRows(const std::filesystem::path& certFile);
 // The rows the sample must give, from its expected-rows file, in the same text form.
 std::vector<CertRow> expectedSampleRows();
+// `bytes` with page `page` (of 4096 bytes) overwritten by random ones, as a failing disk or
+// a broken copy leaves it.
+std::string withRandomPage(std::string bytes, size_t page, unsigned seed);
+
 // True when `rows` are the first rows.size() of `all`.
 bool isPrefix(const std::vector<CertRow>& rows, const std::vector<CertRow>& all);
 

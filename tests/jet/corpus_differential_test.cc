@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/database.h"
+#include "jet/integrity_check.h"
 #include "jet/error.h"
 #include "jet/unicode.h"
 #include "tests/support/file_bytes.h"
@@ -248,6 +249,11 @@ TEST(CorpusDifferentialTest, EveryTableOfEveryJet4FileMatchesTheReferenceReaders
     for (const auto& t : mdbtools["user_tables"].asArray()) expected.push_back(t.asString());
     EXPECT_EQ(userTables, expected) << "user table list";
 
+    // Access's own files are sound, though two keep system tables' row counts behind their
+    // rows (MSysQueries of queryTestV2000, MSysACEs of testV2000), which the check allows.
+    for (const auto& p : jet::checkIntegrity(db, jet::CheckDepth::kFull)) {
+      ADD_FAILURE() << jet::toUtf8(p.table) << ": " << p.problem;
+    }
     for (const auto& [name, csv] : tablesTsv(f.dumps)) {
       bool system = csv.rfind("system/", 0) == 0;
       compareTable(db, f.dumps, name, csv, system, f.label);

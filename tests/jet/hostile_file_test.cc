@@ -9,6 +9,7 @@
 #include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/usage_map.h"
 #include "tests/support/paths.h"
 
 namespace fs = std::filesystem;
@@ -244,4 +245,32 @@ TEST(HostileFileTest, GarbageLengthsDoNotDriveAllocations) {
   std::string text;
   EXPECT_EQ(readEverything(dir / "huge.mdb", u"", &text), Outcome::kJetError);
   EXPECT_NE(text.find("The table 'MSP_PROJECTS' is damaged: page "), std::string::npos) << text;
+}
+
+// A table's owned-pages map may keep a bit for a page that is now another table's: that page
+// is stepped over. A bit for any other page (here an index page) is damage, named.
+TEST(HostileFileTest, AStaleMapBitIsSkippedOnlyForAnotherTablesDataPage) {
+  testsupport::TempDir dir;
+  const auto src = testsupport::corpusFile("jackcess/indexTestV2000.mdb");
+  auto db = jet::Database::open(src);
+  const auto table1 = db.tableDef(u"Table1");
+  const uint32_t otherTablesPage = jet::readUsageMap(db.pager(), db.tableDef(u"Table2")->ownedPagesMap).front();
+  const auto ptr = jet::RowPointer::fromRaw(table1->ownedPagesMap);
+  const jet::DataPage mapPage(db.pager().read(ptr.page));
+  ASSERT_EQ(mapPage.row(ptr.row).u8(0), jet::kUsageMapInline);
+  const size_t mapRow = ptr.page * size_t{4096} + (mapPage.slot(ptr.row) & jet::kRowOffsetMask);
+  const uint32_t mapStart = mapPage.row(ptr.row).u32(1);
+  const Bytes original = readBytes(src);
+  const auto withBit = [&](uint32_t page) {
+    Bytes file = original;
+    file[mapRow + 5 + (page - mapStart) / 8] |= static_cast<uint8_t>(1u << ((page - mapStart) % 8));
+    writeBytes(dir / "stale.mdb", file, file.size());
+    return dir / "stale.mdb";
+  };
+  std::string text;
+  EXPECT_EQ(readEverything(withBit(otherTablesPage), u"", &text), Outcome::kRead) << text;
+  const uint32_t indexPage = table1->realIndexes.front().firstPage;
+  EXPECT_EQ(readEverything(withBit(indexPage), u"", &text), Outcome::kJetError);
+  EXPECT_NE(text.find("The table 'Table1' is damaged: page " + std::to_string(indexPage) + " is not one of its data pages"),
+            std::string::npos) << text;
 }
