@@ -59,7 +59,8 @@ class Checker {
     if (problems_.size() != before) return;  // the rows would only repeat what the pages said
     // A writer builds on the system tables whole; of user tables on their structure alone,
     // since it reads their rows as it changes them.
-    if (depth_ == CheckDepth::kFull || entry.isSystem()) checkRows(def);
+    // The definition's own table type too: a damaged catalog row may have lost its flags.
+    if (depth_ == CheckDepth::kFull || entry.isSystem() || def->tableType == kTableTypeSystem) checkRows(def);
   }
 
   // The definition's usage maps, those of its long-value columns, and every page they give
