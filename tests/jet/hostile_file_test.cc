@@ -277,31 +277,38 @@ TEST(HostileFileTest, AStaleMapBitIsSkippedOnlyForAnotherTablesDataPage) {
 }
 
 // A writer builds on the system tables: they are checked whole before it starts, also when
-// their catalog rows have lost the flags that say "system" (the definition says it too).
-TEST(HostileFileTest, ASystemTableIndexIsCheckedBeforeWritingWhateverItsCatalogFlags) {
+// their catalog rows have lost the flags that say "system" (the definition says it too), and
+// the stored count of one Access keeps with user rows (MSysAccessObjects) is compared.
+TEST(HostileFileTest, SystemTablesAreCheckedWholeBeforeWriting) {
   testsupport::TempDir dir;
   const auto src = testsupport::sharedDir() / "corpus/generated/cert_reference.mdb";
   const std::u16string password = u"KRVNDQLT-58203";
-  Bytes file = readBytes(src);
-  {
-    auto db = jet::Database::open(src, password);
-    auto objects = db.tableDef(u"MSysObjects");
-    const auto& flags = objects->columns[*objects->findColumn(u"Flags")];
-    auto scan = db.scan(objects, {});
-    while (scan.next()) {
-      const jet::DataPage page(db.pager().read(scan.locator().page));
-      const size_t row = scan.locator().page * size_t{4096} + (page.slot(scan.locator().row) & jet::kRowOffsetMask);
-      std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(row + 2 + flags.fixedOffset), 4, 0);
+  const auto refusedNaming = [&](const Bytes& file, const std::u16string& table) {
+    writeBytes(dir / "damaged.mdb", file, file.size());
+    try {
+      jet::Database::open(dir / "damaged.mdb", password, /*writable=*/true);
+      ADD_FAILURE() << "opened for writing";
+    } catch (const jet::DamageError& e) {
+      EXPECT_EQ(e.table(), table) << e.what();
     }
-    // The first entry of MSysACEs' index gets another ObjectId.
-    file[db.tableDef(u"MSysACEs")->realIndexes.front().firstPage * size_t{4096} + 0x1E0 + 4] ^= 0x01;
+  };
+  auto db = jet::Database::open(src, password);
+  Bytes file = readBytes(src);
+  auto objects = db.tableDef(u"MSysObjects");
+  const auto& flags = objects->columns[*objects->findColumn(u"Flags")];
+  auto scan = db.scan(objects, {});
+  while (scan.next()) {
+    const jet::DataPage page(db.pager().read(scan.locator().page));
+    const size_t row = scan.locator().page * size_t{4096} + (page.slot(scan.locator().row) & jet::kRowOffsetMask);
+    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(row + 2 + flags.fixedOffset), 4, 0);
   }
-  writeBytes(dir / "flagless.mdb", file, file.size());
-  ASSERT_FALSE(jet::Database::open(dir / "flagless.mdb", password).findTable(u"MSysACEs")->isSystem());
-  try {
-    jet::Database::open(dir / "flagless.mdb", password, /*writable=*/true);
-    ADD_FAILURE() << "opened for writing";
-  } catch (const jet::DamageError& e) {
-    EXPECT_EQ(e.table(), u"MSysACEs");
-  }
+  // The first entry of MSysACEs' index gets another ObjectId.
+  file[db.tableDef(u"MSysACEs")->realIndexes.front().firstPage * size_t{4096} + 0x1E0 + 4] ^= 0x01;
+  writeBytes(dir / "damaged.mdb", file, file.size());
+  ASSERT_FALSE(jet::Database::open(dir / "damaged.mdb", password).findTable(u"MSysACEs")->isSystem());
+  refusedNaming(file, u"MSysACEs");
+
+  file = readBytes(src);
+  file[db.tableDef(u"MSysAccessObjects")->firstPage() * size_t{4096} + 0x10] += 1;  // its stored row count
+  refusedNaming(file, u"MSysAccessObjects");
 }
