@@ -7,6 +7,7 @@
 #include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/index_check.h"
+#include "jet/unicode.h"
 #include "jet/usage_map.h"
 
 namespace jet {
@@ -59,8 +60,14 @@ class Checker {
     if (problems_.size() != before) return;  // the rows would only repeat what the pages said
     // A writer builds on the system tables whole; of user tables on their structure alone,
     // since it reads their rows as it changes them.
-    // The definition's own table type too: a damaged catalog row may have lost its flags.
-    if (depth_ == CheckDepth::kFull || entry.isSystem() || def->tableType == kTableTypeSystem) checkRows(def);
+    if (depth_ == CheckDepth::kFull || isSystemTable(entry, *def)) checkRows(def);
+  }
+
+  // By the catalog's flags, and since a damaged catalog row may have lost them, by the
+  // definition's table type or the name prefix Access keeps for its own tables.
+  static bool isSystemTable(const CatalogEntry& entry, const TableDef& def) {
+    return entry.isSystem() || def.tableType == kTableTypeSystem ||
+           foldCase(std::u16string_view(entry.name).substr(0, 4)) == foldCase(u"MSys");
   }
 
   // The definition's usage maps, those of its long-value columns, and every page they give

@@ -277,8 +277,9 @@ TEST(HostileFileTest, AStaleMapBitIsSkippedOnlyForAnotherTablesDataPage) {
 }
 
 // A writer builds on the system tables: they are checked whole before it starts, also when
-// their catalog rows have lost the flags that say "system" (the definition says it too), and
-// the stored count of one Access keeps with user rows (MSysAccessObjects) is compared.
+// their catalog rows have lost the flags that say "system" (their definition or name says
+// it too), and the stored count of one Access keeps as a user table (MSysAccessObjects) is
+// compared.
 TEST(HostileFileTest, SystemTablesAreCheckedWholeBeforeWriting) {
   testsupport::TempDir dir;
   const auto src = testsupport::sharedDir() / "corpus/generated/cert_reference.mdb";
@@ -293,22 +294,23 @@ TEST(HostileFileTest, SystemTablesAreCheckedWholeBeforeWriting) {
     }
   };
   auto db = jet::Database::open(src, password);
-  Bytes file = readBytes(src);
+  Bytes flagless = readBytes(src);
   auto objects = db.tableDef(u"MSysObjects");
   const auto& flags = objects->columns[*objects->findColumn(u"Flags")];
   auto scan = db.scan(objects, {});
   while (scan.next()) {
     const jet::DataPage page(db.pager().read(scan.locator().page));
     const size_t row = scan.locator().page * size_t{4096} + (page.slot(scan.locator().row) & jet::kRowOffsetMask);
-    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(row + 2 + flags.fixedOffset), 4, 0);
+    std::fill_n(flagless.begin() + static_cast<std::ptrdiff_t>(row + 2 + flags.fixedOffset), 4, 0);
   }
   // The first entry of MSysACEs' index gets another ObjectId.
+  Bytes file = flagless;
   file[db.tableDef(u"MSysACEs")->realIndexes.front().firstPage * size_t{4096} + 0x1E0 + 4] ^= 0x01;
   writeBytes(dir / "damaged.mdb", file, file.size());
-  ASSERT_FALSE(jet::Database::open(dir / "damaged.mdb", password).findTable(u"MSysACEs")->isSystem());
+  ASSERT_FALSE(jet::Database::open(dir / "damaged.mdb", password).findTable(u"MSysAccessObjects")->isSystem());
   refusedNaming(file, u"MSysACEs");
 
-  file = readBytes(src);
+  file = flagless;
   file[db.tableDef(u"MSysAccessObjects")->firstPage() * size_t{4096} + 0x10] += 1;  // its stored row count
   refusedNaming(file, u"MSysAccessObjects");
 }
