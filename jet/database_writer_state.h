@@ -14,6 +14,7 @@ struct DatabaseWriter::TableState {
   std::map<uint16_t, uint32_t> lvalPages;  // per memo/OLE column number: LVAL page taking rows
   bool autoNumberChecked = false;          // resumed after the rows of the last data page
   bool emptied = false;                    // every row deleted here, none stored since
+  bool countChecked = false;               // stored count known to hold before the first insert
   RowEncoder encoder;                      // its buffers serve every row of the table
 };
 

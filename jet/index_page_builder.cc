@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "jet/byte_view.h"
 #include "jet/error.h"
 #include "jet/le_bytes.h"
 
@@ -38,11 +39,11 @@ PageBytes buildIndexPage(const IndexPageContent& c) {
   return p;
 }
 
-IndexPageContent parseIndexPage(const PageBytes& p) {
+IndexPageContent parseIndexPage(const PageBytes& p, uint32_t number) {
   IndexPageContent c;
   c.kind = p[0];
   if (c.kind != page_type::kIndexLeaf && c.kind != page_type::kIndexNode) {
-    throw Error(errc::kUnspecified, "Expected an index page.");
+    throwCorrupt(number, "is not an index page (a page of type " + std::to_string(c.kind) + ")");
   }
   c.owner = le::get32(p, 4);
   c.prevPage = le::get32(p, 12);
@@ -50,7 +51,9 @@ IndexPageContent parseIndexPage(const PageBytes& p) {
   c.tailPage = le::get32(p, 20);
   const uint16_t prefixLen = le::get16(p, 0x18);
   const uint16_t free = le::get16(p, 2);
-  if (free > kIndexEntrySpace) throw Error(errc::kUnspecified, "Damaged index page free space.");
+  if (free > kIndexEntrySpace) {
+    throwCorrupt(number, "is an index page with more free space (" + std::to_string(free) + " bytes) than room");
+  }
   const size_t used = kIndexEntrySpace - free;
   std::vector<uint8_t> prefix;
   size_t start = 0;
@@ -60,12 +63,14 @@ IndexPageContent parseIndexPage(const PageBytes& p) {
     if (!c.entries.empty()) e = prefix;
     e.insert(e.end(), p.begin() + kIndexEntriesStart + start, p.begin() + kIndexEntriesStart + pos);
     if (c.entries.empty()) {
-      if (prefixLen > e.size()) throw Error(errc::kUnspecified, "Damaged index prefix.");
+      if (prefixLen > e.size()) throwCorrupt(number, "is an index page whose shared prefix is longer than its first entry");
       prefix.assign(e.begin(), e.begin() + prefixLen);
     }
     c.entries.push_back(std::move(e));
     start = pos;
   }
+  // Bytes the free space counts as used but no entry holds would be entries lost unseen.
+  if (start != used) throwCorrupt(number, "is an index page whose entries end before its free space starts");
   return c;
 }
 

@@ -32,8 +32,9 @@ struct IndexPageContent {
 
 // Throws jet::Error when the entries do not fit one page.
 PageBytes buildIndexPage(const IndexPageContent& content);
-// Reads a page's entries (expanding the shared prefix). Throws on damaged pages.
-IndexPageContent parseIndexPage(const PageBytes& page);
+// Reads the entries of page `number` (expanding the shared prefix). Throws a DamageError naming
+// the page when it is no index page or its header contradicts its entries.
+IndexPageContent parseIndexPage(const PageBytes& page, uint32_t number);
 size_t indexEntriesSize(const std::vector<IndexKey>& entries);
 
 }  // namespace jet

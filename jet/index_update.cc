@@ -42,7 +42,7 @@ uint32_t DatabaseWriter::findLeaf(const RealIndexDef& ri, const std::vector<uint
   bool beyond = false;
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) throw Error(errc::kUnspecified, "An index is deeper than expected; the file may be damaged.");
-    auto content = parseIndexPage(pages_.read(page));
+    auto content = parseIndexPage(pages_.read(page), page);
     if (content.kind == page_type::kIndexLeaf) break;
     if (content.entries.empty()) throw Error(errc::kUnspecified, "An index node page is empty.");
     size_t pick = content.entries.size() - 1;
@@ -68,7 +68,7 @@ void DatabaseWriter::insertIndexEntry(TableState& t, size_t realIndex, std::vect
   std::vector<std::pair<uint32_t, size_t>> path;
   bool beyond = false;
   const uint32_t page = findLeaf(ri, entry, &path, &beyond);
-  auto leaf = parseIndexPage(pages_.read(page));
+  auto leaf = parseIndexPage(pages_.read(page), page);
   auto pos = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
   const bool seen = (pos != leaf.entries.end() && sameKey(*pos, entry)) ||
                     (pos != leaf.entries.begin() && sameKey(*(pos - 1), entry));
@@ -84,7 +84,7 @@ void DatabaseWriter::insertIndexEntry(TableState& t, size_t realIndex, std::vect
   const PageBytes rebuilt = buildIndexPage(leaf);
   if (beyond) {
     for (const auto& [nodePage, at] : path) {
-      auto node = parseIndexPage(pages_.read(nodePage));
+      auto node = parseIndexPage(pages_.read(nodePage), nodePage);
       auto& e = node.entries[at];
       IndexKey raised = entry;
       raised.insert(raised.end(), e.end() - kChildBytes, e.end());
@@ -100,7 +100,7 @@ bool DatabaseWriter::indexHasKey(TableState& t, size_t realIndex, const std::vec
   IndexKey probe = key;
   probe.insert(probe.end(), kPointerBytes, 0);  // sorts before every entry with this key
   const uint32_t page = findLeaf(t.def.realIndexes.at(realIndex), probe, nullptr, nullptr);
-  const auto leaf = parseIndexPage(pages_.read(page));
+  const auto leaf = parseIndexPage(pages_.read(page), page);
   auto pos = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), probe);
   return pos != leaf.entries.end() && sameKey(*pos, probe);
 }
@@ -108,7 +108,7 @@ bool DatabaseWriter::indexHasKey(TableState& t, size_t realIndex, const std::vec
 void DatabaseWriter::removeIndexEntry(TableState& t, size_t realIndex, const std::vector<uint8_t>& entry) {
   auto& ri = t.def.realIndexes.at(realIndex);
   const uint32_t page = findLeaf(ri, entry, nullptr, nullptr);
-  auto leaf = parseIndexPage(pages_.read(page));
+  auto leaf = parseIndexPage(pages_.read(page), page);
   auto pos = std::find(leaf.entries.begin(), leaf.entries.end(), entry);
   if (pos == leaf.entries.end()) {
     throw Error(errc::kUnspecified, "An index of table '" + toUtf8(t.def.name) + "' lacks the entry of a row; "

@@ -6,6 +6,8 @@
 #include "jet/damage.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
+#include "jet/index_check.h"
+#include "jet/unicode.h"
 #include "jet/usage_map.h"
 
 namespace jet {
@@ -58,7 +60,14 @@ class Checker {
     if (problems_.size() != before) return;  // the rows would only repeat what the pages said
     // A writer builds on the system tables whole; of user tables on their structure alone,
     // since it reads their rows as it changes them.
-    if (depth_ == CheckDepth::kFull || entry.isSystem()) checkRows(def);
+    if (depth_ == CheckDepth::kFull || isSystemTable(entry, *def)) checkRows(def);
+  }
+
+  // By the catalog's flags, and since a damaged catalog row may have lost them, by the
+  // definition's table type or the name prefix Access keeps for its own tables.
+  static bool isSystemTable(const CatalogEntry& entry, const TableDef& def) {
+    return entry.isSystem() || def.tableType == kTableTypeSystem ||
+           foldCase(std::u16string_view(entry.name).substr(0, 4)) == foldCase(u"MSys");
   }
 
   // The definition's usage maps, those of its long-value columns, and every page they give
@@ -108,17 +117,22 @@ class Checker {
     }
   }
 
-  // Every column of every row, long values included, and (fully) the stored count.
+  // Every column of every row, long values included, and the stored count: before writing
+  // this is a system table's, which no delete of the writer's sets anew.
   void checkRows(const std::shared_ptr<const TableDef>& def) {
     std::vector<size_t> columns(def->columns.size());
     std::iota(columns.begin(), columns.end(), 0);
     std::vector<RowPointer> live;
     try {
-      TableScan scan(db_.pager(), def, columns, ScanOrder::kFirstPageFirst,
-                     depth_ == CheckDepth::kFull ? RowCountCheck::kCompare : RowCountCheck::kNone);
+      TableScan scan(db_.pager(), def, columns, ScanOrder::kFirstPageFirst, RowCountCheck::kCompare);
       while (scan.next()) live.push_back(scan.locator());
     } catch (const DamageError& e) {
       add(def->name, e);
+      return;  // against part of the rows every index would seem to hold strangers
+    }
+    std::sort(live.begin(), live.end(), [](RowPointer a, RowPointer b) { return a.raw() < b.raw(); });
+    for (size_t i = 0; i < def->realIndexes.size() && !done(); ++i) {
+      checkIndex(db_.pager(), *def, i, live, problems_, limit_);
     }
   }
 

@@ -44,6 +44,15 @@ uint32_t largestRecentAutoNumber(Pager& pager, const TableDef& def, size_t colum
   return best;
 }
 
+// A writer killed in a delete may leave the stored count above the rows, and a table that
+// shows no rows is not deleted from again (a rerun clears only a table that shows some), so
+// nothing would set it anew: a table found empty before its first new row counts from zero.
+// The scan ends at the first live row, so a table with rows costs a page or so.
+bool holdsNoRows(Pager& pager, const TableDef& def) {
+  TableScan scan(pager, std::make_shared<const TableDef>(def), {});
+  return !scan.next();
+}
+
 }  // namespace
 
 int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values, RowPointer* stored) {
@@ -51,6 +60,13 @@ int32_t DatabaseWriter::insertRow(std::u16string_view table, RowValues values, R
   if (values.size() != t.def.columns.size()) {
     throw Error(errc::kUnspecified, "Table '" + toUtf8(table) + "' has " + std::to_string(t.def.columns.size()) +
                                         " columns; " + std::to_string(values.size()) + " values were given.");
+  }
+  if (!t.countChecked) {
+    if (!t.emptied && t.def.rowCount != 0) {
+      pages_.flush(false);
+      if (holdsNoRows(db_.pager(), t.def)) t.def.rowCount = 0;
+    }
+    t.countChecked = true;
   }
   int32_t assigned = 0;
   // The number a Null autonumber takes stands in for that Null; the row is not copied.

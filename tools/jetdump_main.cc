@@ -1,10 +1,13 @@
 // jetdump: look inside a Jet 4.0 database.
 //   jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME] [--format csv|json]
+//   jetdump --check FILE [--password P]
 // Without --table or --schema it lists the tables, then the linked tables with their targets;
 // --schema prints the definitions (of one table with --table); --table prints the rows of one
 // table (CSV by default). A linked table is read from its back end; --no-links leaves links
-// out of the list and refuses to follow them.
-// Exit status: 0 done, 1 the engine reported an error (on stderr), 2 bad arguments.
+// out of the list and refuses to follow them. --check checks the whole file instead (every
+// table, system ones included): one line per problem, or "ok".
+// Exit status: 0 done (--check: the file is sound), 1 the engine reported an error (on
+// stderr) or --check found a problem, 2 bad arguments.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -12,6 +15,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/integrity_check.h"
 #include "jet/unicode.h"
 #include "platform/command_line.h"
 #include "platform/program_entry.h"
@@ -27,15 +31,19 @@ struct Options {
   bool schema = false;
   std::string table;
   std::string format = "csv";
+  bool check = false;
 };
 
 constexpr const char* kUsage =
     "usage: jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME]\n"
     "               [--format csv|json]\n"
+    "       jetdump --check FILE [--password P]\n"
     "  Lists the tables of a Jet 4.0 database, then its linked tables; --schema prints their\n"
-    "  definitions, --table the rows of one table (CSV by default). -h, --help shows this\n"
-    "  text, --version the version; --option=value is the same as --option value.\n"
-    "  Exit status: 0 done, 1 the engine reported an error, 2 a wrong command line.\n";
+    "  definitions, --table the rows of one table (CSV by default); --check checks the whole\n"
+    "  file and prints each problem, or \"ok\". -h, --help shows this text, --version the\n"
+    "  version; --option=value is the same as --option value.\n"
+    "  Exit status: 0 done (--check: the file is sound), 1 the engine reported an error or\n"
+    "  --check found a problem, 2 a wrong command line.\n";
 
 // Where a link leads, as the catalog says: the back end's path and the table there. The
 // Connect text is not shown: it may hold the back end's password.
@@ -153,12 +161,24 @@ void printRows(const jet::TableRef& ref, const std::string& format) {
   }
 }
 
+// Each problem as "table: page N ...", or "ok". 0 when sound, 1 otherwise.
+int printCheck(jet::Database& db) {
+  const auto problems = jet::checkIntegrity(db, jet::CheckDepth::kFull);
+  for (const auto& p : problems) {
+    std::string line = p.table.empty() ? std::string() : jet::toUtf8(p.table) + ": ";
+    if (p.page != 0 && p.problem.rfind("page ", 0) != 0) line += "page " + std::to_string(p.page) + ": ";
+    std::cout << line << p.problem << "\n";
+  }
+  if (problems.empty()) std::cout << "ok\n";
+  return problems.empty() ? 0 : 1;
+}
+
 int jetdump(int argc, char** argv) {
   platform::useUtf8Console();
   platform::binaryStdout();  // CSV and JSON bytes as on every other platform
   std::ios::sync_with_stdio(false);
   platform::CommandLine line("jetdump", kUsage,
-                            {"--password=", "--system", "--no-links", "--schema", "--table=", "--format="});
+                            {"--password=", "--system", "--no-links", "--schema", "--table=", "--format=", "--check"});
   if (const auto status = line.parse(argc, argv)) return *status;
   Options opt;
   for (const auto& [a, value] : line.arguments()) {
@@ -168,6 +188,7 @@ int jetdump(int argc, char** argv) {
     else if (a == "--schema") opt.schema = true;
     else if (a == "--table") opt.table = value;
     else if (a == "--format") opt.format = value;
+    else if (a == "--check") opt.check = true;
     else if (opt.file.empty()) opt.file = value;
     else return line.usageError("more than one file given");
   }
@@ -176,6 +197,11 @@ int jetdump(int argc, char** argv) {
 
   try {
     auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password));
+    if (opt.check) {
+      const int status = printCheck(db);
+      std::cout.flush();
+      return status;
+    }
     if (opt.schema) {
       if (!opt.table.empty()) {
         printSchema(lookUp(db, opt.table, opt), opt.format);

@@ -1,6 +1,7 @@
 // Damaged files: truncated, with flipped bytes, with page links pointing at themselves. Each
 // must end in a jet::Error (or read cleanly when the damage hit unused bytes): never a crash,
 // another exception type, an endless loop or a huge allocation.
+#include <algorithm>
 #include <fstream>
 #include <random>
 
@@ -273,4 +274,43 @@ TEST(HostileFileTest, AStaleMapBitIsSkippedOnlyForAnotherTablesDataPage) {
   EXPECT_EQ(readEverything(withBit(indexPage), u"", &text), Outcome::kJetError);
   EXPECT_NE(text.find("The table 'Table1' is damaged: page " + std::to_string(indexPage) + " is not one of its data pages"),
             std::string::npos) << text;
+}
+
+// A writer builds on the system tables: they are checked whole before it starts, also when
+// their catalog rows have lost the flags that say "system" (their definition or name says
+// it too), and the stored count of one Access keeps as a user table (MSysAccessObjects) is
+// compared.
+TEST(HostileFileTest, SystemTablesAreCheckedWholeBeforeWriting) {
+  testsupport::TempDir dir;
+  const auto src = testsupport::sharedDir() / "corpus/generated/cert_reference.mdb";
+  const std::u16string password = u"KRVNDQLT-58203";
+  const auto refusedNaming = [&](const Bytes& file, const std::u16string& table) {
+    writeBytes(dir / "damaged.mdb", file, file.size());
+    try {
+      jet::Database::open(dir / "damaged.mdb", password, /*writable=*/true);
+      ADD_FAILURE() << "opened for writing";
+    } catch (const jet::DamageError& e) {
+      EXPECT_EQ(e.table(), table) << e.what();
+    }
+  };
+  auto db = jet::Database::open(src, password);
+  Bytes flagless = readBytes(src);
+  auto objects = db.tableDef(u"MSysObjects");
+  const auto& flags = objects->columns[*objects->findColumn(u"Flags")];
+  auto scan = db.scan(objects, {});
+  while (scan.next()) {
+    const jet::DataPage page(db.pager().read(scan.locator().page));
+    const size_t row = scan.locator().page * size_t{4096} + (page.slot(scan.locator().row) & jet::kRowOffsetMask);
+    std::fill_n(flagless.begin() + static_cast<std::ptrdiff_t>(row + 2 + flags.fixedOffset), 4, 0);
+  }
+  // The first entry of MSysACEs' index gets another ObjectId.
+  Bytes file = flagless;
+  file[db.tableDef(u"MSysACEs")->realIndexes.front().firstPage * size_t{4096} + 0x1E0 + 4] ^= 0x01;
+  writeBytes(dir / "damaged.mdb", file, file.size());
+  ASSERT_FALSE(jet::Database::open(dir / "damaged.mdb", password).findTable(u"MSysAccessObjects")->isSystem());
+  refusedNaming(file, u"MSysACEs");
+
+  file = flagless;
+  file[db.tableDef(u"MSysAccessObjects")->firstPage() * size_t{4096} + 0x10] += 1;  // its stored row count
+  refusedNaming(file, u"MSysAccessObjects");
 }

@@ -93,3 +93,49 @@ TEST(JetdumpTest, ErrorsGiveTheNumberTheMessageAndAStatus) {
   EXPECT_EQ(runTool({jetdump(), corpus("jackcess/testV2000.mdb"), "--format", "xml"}).exitCode, 2);
   EXPECT_EQ(runTool({jetdump(), corpus("jackcess/testV2000.mdb"), "--bogus"}).exitCode, 2);
 }
+
+TEST(JetdumpTest, CheckSaysOkOnSoundFilesAndNamesTableAndPageInDamagedOnes) {
+  for (auto [file, password] : {std::pair{"jackcess/compIndexTestV2000.mdb", ""},  // a two-level index
+                                {"jackcess/overflowTestV2000.mdb", ""},
+                                {"mdb-reader/V2000_with-password.mdb", "password"},
+                                {"ucanaccess/password.mdb", "ucanaccess"}}) {
+    auto r = runTool({jetdump(), "--check", corpus(file), "--password", password});
+    EXPECT_EQ(r.exitCode, 0) << file << r.err;
+    EXPECT_EQ(r.out, "ok\n") << file;
+  }
+  auto generated = testsupport::sharedDir() / "corpus/generated/cert_reference.mdb";
+  EXPECT_EQ(runTool({jetdump(), "--check", generated.string(), "--password", "KRVNDQLT-58203"}).out, "ok\n");
+
+  // Table1's index CD_AGENTE: node page 29 over leaves 32 and 33 (its tail).
+  struct Damage {
+    uint32_t page;
+    size_t offset;
+    std::vector<uint8_t> bytes;
+    const char* expected;
+  };
+  const Damage damages[] = {
+      {32, 16, {0, 0, 0, 0}, "Table1: page 32 of index 'CD_AGENTE' names page 0 as the one after it"},
+      {29, 20, {29, 0, 0, 0}, "Table1: page 29 of index 'CD_AGENTE' is reached twice"},
+      {33, 4, {2, 0, 0, 0}, "Table1: page 33 of index 'CD_AGENTE' belongs to the table on page 2"},
+      {32, 0, {1}, "Table1: page 32 of index 'CD_AGENTE' is not an index page"},
+      {32, 2, {0xF4, 0x01}, "Table1: page 32 of index 'CD_AGENTE' is an index page whose entries end"},
+      {33, 0x1E0 + 9, {7}, "Table1: page 33 of index 'CD_AGENTE' holds an entry for row 7 of page 20, a row it"},
+      {33, 0x1E0 + 3, {0}, "Table1: page 20 holds row 57, which index 'CD_AGENTE' has no entry for"},
+      {29, 0x1E0 + 3, {0}, "Table1: page 29 of index 'CD_AGENTE' holds an entry for page 32 that is not the"},
+  };
+  testsupport::TempDir dir;
+  const auto copy = dir / "damaged.mdb";
+  std::ifstream in(testsupport::corpusFile("jackcess/compIndexTestV2000.mdb"), std::ios::binary);
+  const std::string sound((std::istreambuf_iterator<char>(in)), {});
+  for (const auto& d : damages) {
+    std::string bytes = sound;
+    for (size_t i = 0; i < d.bytes.size(); ++i) bytes[d.page * 4096 + d.offset + i] = static_cast<char>(d.bytes[i]);
+    std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
+    auto r = runTool({jetdump(), "--check", copy.string()});
+    EXPECT_EQ(r.exitCode, 1) << d.expected;
+    EXPECT_NE(r.out.find(d.expected), std::string::npos) << r.out;
+  }
+  auto unopenable = runTool({jetdump(), "--check", corpus("jackcess/testV1997.mdb")});
+  EXPECT_EQ(unopenable.exitCode, 1);
+  EXPECT_NE(unopenable.err.find("Jet 3"), std::string::npos) << unopenable.err;
+}
