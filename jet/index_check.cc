@@ -168,7 +168,7 @@ class IndexChecker {
     for (const IndexKey& e : c.entries) {
       if (e.size() <= kRowPointerBytes + kChildBytes) {
         problem(lp.page, "holds a node entry too short for its pointers");
-        return;
+        break;  // the children named so far are still walked, and counted as this page's
       }
       LevelPage child;
       child.page = bigEndian(e, e.size() - kChildBytes, kChildBytes);
