@@ -8,27 +8,14 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/scratch_file.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "tools/dump_format.h"
 
 namespace {
 
-// The engine opens files by path, so each input goes through one scratch file per process.
-const std::filesystem::path& scratchPath() {
-  static const std::filesystem::path path = [] {
-    std::filesystem::path dir = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    return dir / ("tarvo-fuzz-open-" + std::to_string(getpid()) + ".mdb");
-  }();
-  return path;
-}
-
-void writeScratch(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(scratchPath().c_str(), "wb");
-  if (!f) std::abort();
-  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
-}
+const std::filesystem::path& scratchPath() { return fuzz::scratchPath("open"); }
 
 // Bounds the work per input: a corrupt usage map may list a page many times over.
 constexpr size_t kMaxRowsPerTable = 20000;
@@ -57,7 +44,7 @@ void readEverything(jet::Database& db) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  writeScratch(data, size);
+  fuzz::writeScratch(scratchPath(), data, size);
   // Most seeds carry no password; the Tarvo ones carry the program's fixed one.
   for (std::u16string_view password : {std::u16string_view{}, std::u16string_view{u"KRVNDQLT-58203"}}) {
     try {

@@ -16,6 +16,7 @@
 
 #include "certfile/upgrade.h"
 #include "data/ado.h"
+#include "fuzz/scratch_file.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/integrity_check.h"
@@ -27,20 +28,7 @@ constexpr const char16_t* kPassword = u"KRVNDQLT-58203";
 constexpr const char16_t* kCertQuery = u"SELECT * FROM Tarvo_Certs";
 constexpr int kNewRows = 3;
 
-const std::filesystem::path& scratchPath() {
-  static const std::filesystem::path path = [] {
-    std::filesystem::path dir = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    return dir / ("tarvo-fuzz-write-" + std::to_string(getpid()) + ".mdb");
-  }();
-  return path;
-}
-
-void writeScratch(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(scratchPath().c_str(), "wb");
-  if (!f) std::abort();
-  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
-}
+const std::filesystem::path& scratchPath() { return fuzz::scratchPath("write"); }
 
 // FieldExists and AddNewField report their failures in a box and return: a failure there
 // ends the input as a clean error would.
@@ -122,7 +110,7 @@ void expectSoundWithNewRows() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // FUZZ_VERBOSE=1 says how each input ended, to see how far inputs get.
   static const bool verbose = std::getenv("FUZZ_VERBOSE") != nullptr;
-  writeScratch(data, size);
+  fuzz::writeScratch(scratchPath(), data, size);
   bool wrote = false;
   try {
     wrote = writeAsTheRunDoes();
