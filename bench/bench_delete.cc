@@ -15,9 +15,9 @@
 
 #include "bench/cert_table.h"
 #include "bench/peak_memory.h"
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "data/ado.h"
 #include "data/text.h"
-#include "jet/database.h"
+#include "jet/read/database.h"
 #include "jet/sql/executor.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <string>
 
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/unicode.h"
 
 namespace fs = std::filesystem;
 

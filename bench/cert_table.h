@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/database_writer.h"
+#include "jet/write/database_writer.h"
 
 namespace bench {
 

@@ -6,7 +6,7 @@
 #include "data/error.h"
 #include "data/text.h"
 #include "data/type_codes.h"
-#include "jet/database.h"
+#include "jet/read/database.h"
 #include "jet/sql/collation.h"
 
 namespace data {

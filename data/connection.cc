@@ -13,8 +13,8 @@
 #include "data/error.h"
 #include "jet/sql/parser.h"
 #include "data/text.h"
-#include "jet/database.h"
-#include "jet/database_writer.h"
+#include "jet/read/database.h"
+#include "jet/write/database_writer.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/shared_scans.h"
 

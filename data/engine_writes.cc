@@ -2,7 +2,7 @@
 
 #include "data/error.h"
 #include "data/text.h"
-#include "jet/database_create.h"
+#include "jet/write/database_create.h"
 
 namespace data {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "jet/database_writer.h"
-#include "jet/value.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/value.h"
 
 namespace data {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 
 namespace data {
 

@@ -4,7 +4,7 @@
 #include "data/text.h"
 #include "data/value_convert.h"
 #include "jet/sql/collation.h"
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 namespace data {
 

@@ -4,10 +4,10 @@
 #include "data/engine_writes.h"
 #include "data/text.h"
 #include "data/type_codes.h"
-#include "jet/database.h"
-#include "jet/database_writer.h"
+#include "jet/read/database.h"
+#include "jet/write/database_writer.h"
 #include "jet/sql/executor.h"
-#include "jet/sql/located_rows.h"
+#include "jet/sql/row_locators.h"
 #include "jet/sql/parser.h"
 
 namespace data {
@@ -110,7 +110,7 @@ void Recordset::openWith(std::u16string source, std::optional<Connection> connec
   // replaced is then counted and deleted without being held in memory.
   jet::Database& db = s.connection->database();
   const jet::sql::Statement statement = jet::sql::parse(source);
-  std::optional<jet::sql::LocatedRows> located;
+  std::optional<jet::sql::RowLocators> located;
   if (db.writable()) located = jet::sql::locateRows(db, statement, existingWriter(*s.connection));
   std::unique_ptr<jet::sql::ResultSet> result =
       located ? nullptr : jet::sql::query(db, statement, &s.connection->sharedScans());

@@ -50,7 +50,7 @@ struct RecordsetState {
   std::u16string baseTable;  // empty when rows cannot be added (a join)
   std::u16string baseLink;   // the link the one table was read through, else empty
   // jet::RowPointer::raw() of each stored row, and of the table's rows found at the open
-  // when it was a plain SELECT of one table on the file's writer (jet/sql/located_rows.h).
+  // when it was a plain SELECT of one table on the file's writer (jet/sql/row_locators.h).
   // In blocks: a run stores a row at a time, and a vector doubling past a million rows held
   // the old and the new copy at once near the end of a run.
   std::deque<uint32_t> storedAt;

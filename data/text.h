@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 namespace data {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace data {
 

@@ -1,7 +1,7 @@
 // Field values of the data access layer: Null or a typed value, the engine's jet::Value.
 #pragma once
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace data {
 

@@ -6,7 +6,7 @@
 
 #include "data/connection_string.h"
 #include "data/error.h"
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::u16string text = jet::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));

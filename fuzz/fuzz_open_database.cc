@@ -9,8 +9,8 @@
 #include <string>
 
 #include "fuzz/scratch_file.h"
-#include "jet/database.h"
-#include "jet/error.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
 #include "tools/dump_format.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/parser.h"
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::u16string text = jet::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));

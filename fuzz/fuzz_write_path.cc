@@ -17,10 +17,10 @@
 #include "certfile/upgrade.h"
 #include "data/ado.h"
 #include "fuzz/scratch_file.h"
-#include "jet/database.h"
-#include "jet/error.h"
-#include "jet/integrity_check.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
+#include "jet/read/integrity_check.h"
+#include "jet/util/unicode.h"
 
 namespace {
 

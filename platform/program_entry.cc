@@ -16,7 +16,7 @@
 #include <malloc.h>
 #endif
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 namespace platform {
 

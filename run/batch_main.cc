@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 #include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "run/batch_window.h"

@@ -3,7 +3,7 @@
 #include <limits>
 #include <new>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "data/text.h"
 #include "run/text.h"
 

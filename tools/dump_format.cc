@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "jet/civil_date.h"
-#include "jet/unicode.h"
+#include "jet/util/civil_date.h"
+#include "jet/util/unicode.h"
 
 namespace tools {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "jet/table_definition.h"
-#include "jet/value.h"
+#include "jet/format/table_definition.h"
+#include "jet/util/value.h"
 
 namespace tools {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "jet/database.h"
-#include "jet/error.h"
-#include "jet/integrity_check.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
+#include "jet/read/integrity_check.h"
+#include "jet/util/unicode.h"
 #include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "tools/dump_format.h"

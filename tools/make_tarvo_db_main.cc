@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "jet/error.h"
-#include "jet/unicode.h"
+#include "jet/util/error.h"
+#include "jet/util/unicode.h"
 #include "platform/command_line.h"
 #include "platform/program_entry.h"
 #include "tools/tarvo_database.h"

@@ -1,6 +1,6 @@
 #include "tools/tarvo_expected.h"
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 #include "tools/dump_format.h"
 
 #include <algorithm>

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 #include "tools/tarvo_model.h"
 
 namespace tools {

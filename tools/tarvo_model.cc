@@ -1,6 +1,6 @@
 #include "tools/tarvo_model.h"
 
-#include "jet/civil_date.h"
+#include "jet/util/civil_date.h"
 
 #include <array>
 #include <cassert>

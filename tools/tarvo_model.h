@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace tools {
 

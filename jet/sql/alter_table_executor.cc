@@ -1,6 +1,6 @@
 // ALTER TABLE ... ADD COLUMN: the new column goes at the end; stored rows read it as Null.
-#include "jet/database_writer.h"
-#include "jet/error.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/error.h"
 #include "jet/sql/message_text.h"
 #include "jet/sql/executor.h"
 

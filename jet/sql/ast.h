@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace jet::sql {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/message_text.h"
 #include "jet/sql/collation.h"
 #include "jet/sql/compare.h"

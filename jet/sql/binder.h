@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/linked_tables.h"
+#include "jet/read/linked_tables.h"
 #include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
-#include "jet/table_definition.h"
+#include "jet/format/table_definition.h"
 
 namespace jet::sql {
 

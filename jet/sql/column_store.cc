@@ -57,12 +57,12 @@ void ColumnStore::startKind(const Value& v) {
     kind_ = Kind::Fixed;
     // Dates start as whole days in 4 bytes, the common case; widenDates() when one is not.
     width_ = alternative_ == kDateTime ? 4 : w;
-    cells_ = RowBytes(width_, size_);
+    cells_ = FixedWidthBlocks(width_, size_);
   } else if (alternative_ == kText) {
     kind_ = Kind::Text;
     pool_ = std::make_unique<TextPool>();
     idWidth_ = 1;
-    cells_ = RowBytes(1, size_);
+    cells_ = FixedWidthBlocks(1, size_);
   } else {
     kind_ = Kind::Blob;
     blobEnds_.assign(size_, 0);
@@ -75,7 +75,7 @@ void ColumnStore::toGeneric() {
   for (size_t r = 0; r < size_; ++r) all.push_back(get(r));
   kind_ = Kind::Generic;
   generic_ = std::move(all);
-  cells_ = RowBytes();
+  cells_ = FixedWidthBlocks();
   pool_.reset();
   std::vector<uint8_t>().swap(blob_);
   std::vector<uint64_t>().swap(blobEnds_);
@@ -83,7 +83,7 @@ void ColumnStore::toGeneric() {
 
 void ColumnStore::widenDates() {
   // Every row so far, and the one being appended.
-  RowBytes wider(8, cells_.rows());
+  FixedWidthBlocks wider(8, cells_.rows());
   for (size_t r = 0; r < cells_.rows(); ++r) {
     int32_t days;
     std::memcpy(&days, cells_.at(r), 4);
@@ -95,7 +95,7 @@ void ColumnStore::widenDates() {
 }
 
 void ColumnStore::widenIds(size_t width) {
-  RowBytes wider(width, size_);
+  FixedWidthBlocks wider(width, size_);
   for (size_t r = 0; r < size_; ++r) {
     uint32_t id = textId(r);
     std::memcpy(wider.at(r), &id, width);  // little-endian: the low bytes come first
@@ -305,7 +305,7 @@ void ColumnStore::keepRowByRow(std::span<ColumnStore* const> stores) {
   }
   const size_t nullBase = stride;
   stride += (moving.size() + 7) / 8;
-  auto records = std::make_shared<RowBytes>(stride, rows);
+  auto records = std::make_shared<FixedWidthBlocks>(stride, rows);
   for (size_t k = 0; k < moving.size(); ++k) {
     ColumnStore& s = *moving[k];
     const size_t width = s.cellWidth();
@@ -316,7 +316,7 @@ void ColumnStore::keepRowByRow(std::span<ColumnStore* const> stores) {
       if (width != 0) std::memcpy(record + offsets[k], s.cells_.at(r), width);
       if (s.isNull(r)) record[nullByte] |= nullMask;
     }
-    s.cells_ = RowBytes();
+    s.cells_ = FixedWidthBlocks();
     std::vector<uint64_t>().swap(s.nulls_);
     s.records_ = records;
     s.cellOffset_ = offsets[k];

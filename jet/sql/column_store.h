@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/sql/row_bytes.h"
+#include "jet/sql/fixed_width_blocks.h"
 #include "jet/sql/text_pool.h"
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace jet::sql {
 
@@ -120,8 +120,8 @@ class ColumnStore {
   size_t idWidth_ = 1;      // bytes per row for Text
   size_t size_ = 0;
   std::vector<uint64_t> nulls_;
-  RowBytes cells_;  // fixed values or text ids, until they move into records_
-  std::shared_ptr<const RowBytes> records_;
+  FixedWidthBlocks cells_;  // fixed values or text ids, until they move into records_
+  std::shared_ptr<const FixedWidthBlocks> records_;
   size_t cellOffset_ = 0;
   size_t nullByte_ = 0;
   uint8_t nullMask_ = 0;

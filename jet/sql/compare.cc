@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/collation.h"
 
 namespace jet::sql {

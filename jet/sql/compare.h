@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace jet::sql {
 

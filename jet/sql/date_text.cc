@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "jet/civil_date.h"
+#include "jet/util/civil_date.h"
 
 namespace jet::sql {
 namespace {

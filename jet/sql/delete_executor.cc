@@ -1,6 +1,6 @@
 // DELETE: the condition is bound and type-checked like a SELECT's before any row goes; the
 // writer then removes the rows for which it is True (all rows when there is none).
-#include "jet/database_writer.h"
+#include "jet/write/database_writer.h"
 #include "jet/sql/binder.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/predicate.h"

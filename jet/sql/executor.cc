@@ -1,6 +1,6 @@
 #include "jet/sql/executor.h"
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/parser.h"
 
 namespace jet::sql {

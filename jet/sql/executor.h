@@ -10,8 +10,8 @@
 #include <memory>
 #include <string_view>
 
-#include "jet/database.h"
-#include "jet/database_writer.h"
+#include "jet/read/database.h"
+#include "jet/write/database_writer.h"
 #include "jet/sql/ast.h"
 #include "jet/sql/result_set.h"
 

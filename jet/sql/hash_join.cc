@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/collation.h"
 
 namespace jet::sql {

@@ -1,6 +1,6 @@
 #include "jet/sql/lexer.h"
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/collation.h"
 
 namespace jet::sql {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 namespace jet::sql {
 

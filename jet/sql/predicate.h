@@ -3,7 +3,7 @@
 // column for the row at hand.
 #pragma once
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/binder.h"
 #include "jet/sql/compare.h"
 

@@ -29,7 +29,7 @@ ResultSet::ResultSet(std::vector<TableRows> tables, Relation rows, std::vector<R
 
 void ResultSet::readAhead(size_t row) const {
   for (const RandomReads& reads : random_) {
-    const RowNumbers& numbers = positions_[reads.position];
+    const RowNumberColumn& numbers = positions_[reads.position];
     if (row + 3 < rowCount_ && reads.record) __builtin_prefetch(reads.record->cellAddress(numbers.at(row + 3)));
     if (reads.texts.empty()) continue;
     if (row + 2 < rowCount_) {
@@ -70,7 +70,7 @@ std::u16string_view ResultSet::baseTableLink() const {
 
 size_t ResultSet::memoryBytes() const {
   size_t n = 0;
-  for (const RowNumbers& p : positions_) n += p.memoryBytes();
+  for (const RowNumberColumn& p : positions_) n += p.memoryBytes();
   for (const TableRows& t : tables_) {
     for (const auto& s : t.stores) n += s ? s->memoryBytes() : 0;
   }

@@ -3,7 +3,7 @@
 // Rows are not copied out of the tables: each base table of the query keeps the rows that
 // passed its own conditions, in compact columns (column_store.h), and a result row is a
 // tuple of row numbers, one per base table, each position kept as narrowly as it can be
-// (row_numbers.h). A million rows of the run's three-table joins cost 4 bytes each for the
+// (row_number_column.h). A million rows of the run's three-table joins cost 4 bytes each for the
 // tuples (the probing side and the one-row table need none), plus the kept rows' output
 // columns (1 to 8 bytes per number or date, 1 to 4 per text) and each distinct text once.
 #pragma once
@@ -15,9 +15,9 @@
 
 #include "jet/sql/column_store.h"
 #include "jet/sql/relation.h"
-#include "jet/sql/row_numbers.h"
-#include "jet/table_definition.h"
-#include "jet/value.h"
+#include "jet/sql/row_number_column.h"
+#include "jet/format/table_definition.h"
+#include "jet/util/value.h"
 
 namespace jet::sql {
 
@@ -66,7 +66,7 @@ class ResultSet {
  private:
   std::vector<TableRows> tables_;
   size_t rowCount_ = 0;
-  std::vector<RowNumbers> positions_;  // one per tuple position
+  std::vector<RowNumberColumn> positions_;  // one per tuple position
   std::vector<ResultColumn> columns_;
   struct RandomReads {
     size_t position;

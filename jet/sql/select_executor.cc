@@ -152,7 +152,7 @@ void dropUnselected(std::vector<TableRows>& tables, const std::vector<ResultColu
 // When each result row takes its own row of a table, in table order (the probing side of a
 // join on a unique key, as in the run's queries), the table keeps just those rows, numbered
 // as the result is: that drops the rows the join found no partner for, and the result needs
-// no row numbers for that table (row_numbers.h).
+// no row numbers for that table (row_number_column.h).
 void keepJoinedRows(TableRows& table, Relation& rows, size_t position) {
   if (rows.identity || table.shared) return;  // every row, in order, already; or not ours to change
   const size_t n = rows.rows();

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "jet/database.h"
+#include "jet/read/database.h"
 #include "jet/sql/column_store.h"
 
 namespace jet::sql {

@@ -5,8 +5,8 @@
 #include <cassert>
 #include <cstring>
 
-#include "jet/error.h"
-#include "jet/text_codec.h"
+#include "jet/util/error.h"
+#include "jet/format/text_decoding.h"
 
 namespace jet::sql {
 namespace {

@@ -1,6 +1,6 @@
 #include "jet/sql/token_stream.h"
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/message_text.h"
 #include "jet/sql/collation.h"
 

@@ -16,7 +16,7 @@
 
 #include "data/engine_writes.h"
 #include "data/text.h"
-#include "jet/database.h"
+#include "jet/read/database.h"
 #include "tests/data/data_test_support.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"

@@ -10,10 +10,10 @@
 #include <random>
 #include <set>
 
-#include "jet/database.h"
-#include "jet/error.h"
-#include "jet/integrity_check.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
+#include "jet/read/integrity_check.h"
+#include "jet/util/unicode.h"
 #include "tests/drills/drill_support.h"
 #include "tests/support/oracle.h"
 #include "tests/support/write_trace.h"

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "data/ado.h"
-#include "jet/database.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/unicode.h"
 #include "tests/drills/drill_support.h"
 
 namespace {

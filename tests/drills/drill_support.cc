@@ -6,8 +6,8 @@
 
 #include <fstream>
 
-#include "jet/database.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/unicode.h"
 #include "tests/support/oracle.h"
 #include "tools/dump_format.h"
 

@@ -1,6 +1,6 @@
 // Jet's day numbers against a plain day-by-day walk of the calendar over every day Jet
 // dates can hold, from 100-01-01 to 9999-12-31.
-#include "jet/civil_date.h"
+#include "jet/util/civil_date.h"
 
 #include <gtest/gtest.h>
 

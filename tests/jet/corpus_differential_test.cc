@@ -18,10 +18,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/database.h"
-#include "jet/integrity_check.h"
-#include "jet/error.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/read/integrity_check.h"
+#include "jet/util/error.h"
+#include "jet/util/unicode.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"

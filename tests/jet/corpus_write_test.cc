@@ -5,12 +5,12 @@
 #include <set>
 #include <stdexcept>
 
-#include "jet/data_page.h"
-#include "jet/database.h"
-#include "jet/database_writer.h"
-#include "jet/error.h"
-#include "jet/unicode.h"
-#include "jet/usage_map.h"
+#include "jet/format/data_page.h"
+#include "jet/read/database.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/error.h"
+#include "jet/util/unicode.h"
+#include "jet/format/usage_map.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"

@@ -16,12 +16,12 @@
 #include <map>
 #include <set>
 
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/error.h"
-#include "jet/header_page_builder.h"
-#include "jet/page_format.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/util/error.h"
+#include "jet/format/header_page_builder.h"
+#include "jet/format/page_format.h"
+#include "jet/util/unicode.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/error_number.h"
 #include "tests/support/oracle.h"

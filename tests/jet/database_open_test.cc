@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/database.h"
-#include "jet/error.h"
-#include "jet/pager.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
+#include "jet/format/pager.h"
+#include "jet/util/unicode.h"
 #include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 

@@ -14,10 +14,10 @@
 #include <unistd.h>
 #endif
 
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/unicode.h"
 #include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/data_page.h"
-#include "jet/database.h"
-#include "jet/error.h"
-#include "jet/usage_map.h"
+#include "jet/format/data_page.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
+#include "jet/format/usage_map.h"
 #include "tests/support/paths.h"
 
 namespace fs = std::filesystem;

@@ -6,12 +6,12 @@
 
 #include <fstream>
 
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
-#include "jet/error.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/error.h"
 #include "jet/sql/executor.h"
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "jet/database_writer.h"
+#include "jet/write/database_writer.h"
 
 namespace writertest {
 

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "jet/sql/column_store.h"
-#include "jet/sql/row_numbers.h"
+#include "jet/sql/row_number_column.h"
 #include "jet/sql/text_pool.h"
-#include "jet/text_codec.h"
+#include "jet/format/text_decoding.h"
 
 namespace {
 
 using jet::Value;
 using jet::sql::ColumnStore;
-using jet::sql::RowNumbers;
+using jet::sql::RowNumberColumn;
 using jet::sql::TextPool;
 
 std::u16string numbered(const char16_t* stem, size_t n) {
@@ -198,7 +198,7 @@ TEST(RowNumbersTest, NarrowestFormReadsBackEveryTuple) {
     relation.width = width;
     relation.tuples = tuples;
     relation.count = rows;
-    RowNumbers numbers(relation, position, c.tableRows);
+    RowNumberColumn numbers(relation, position, c.tableRows);
     SCOPED_TRACE(c.tableRows);
     EXPECT_EQ(numbers.memoryBytes(), rows * c.bytesPerRow);
     for (size_t r = 0; r < rows; ++r) ASSERT_EQ(numbers.at(r), tuples[r * width + position]) << r;

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
-#include "jet/error.h"
-#include "jet/unicode.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/error.h"
+#include "jet/util/unicode.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"

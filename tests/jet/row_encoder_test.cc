@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "jet/error.h"
-#include "jet/le_bytes.h"
-#include "jet/row_builder.h"
-#include "jet/row_view.h"
-#include "jet/text_encoding.h"
+#include "jet/util/error.h"
+#include "jet/util/le_bytes.h"
+#include "jet/format/row_builder.h"
+#include "jet/format/row_view.h"
+#include "jet/format/text_encoding.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <set>
 
-#include "jet/data_page_builder.h"
-#include "jet/database.h"
-#include "jet/database_create.h"
-#include "jet/database_writer.h"
-#include "jet/le_bytes.h"
-#include "jet/unicode.h"
-#include "jet/usage_map.h"
+#include "jet/format/data_page_builder.h"
+#include "jet/read/database.h"
+#include "jet/write/database_create.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/le_bytes.h"
+#include "jet/util/unicode.h"
+#include "jet/format/usage_map.h"
 #include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"

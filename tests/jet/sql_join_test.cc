@@ -5,13 +5,13 @@
 #include <fstream>
 #include <map>
 
-#include "jet/database_create.h"
-#include "jet/data_page.h"
-#include "jet/database_writer.h"
-#include "jet/error.h"
+#include "jet/write/database_create.h"
+#include "jet/format/data_page.h"
+#include "jet/write/database_writer.h"
+#include "jet/util/error.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/shared_scans.h"
-#include "jet/usage_map.h"
+#include "jet/format/usage_map.h"
 #include "tests/support/paths.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The statements the system sends, parsed into their parts, and what is refused.
 #include <gtest/gtest.h>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "jet/sql/parser.h"
 #include "jet/sql/type_words.h"
 

@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "jet/database.h"
-#include "jet/error.h"
+#include "jet/read/database.h"
+#include "jet/util/error.h"
 #include "jet/sql/binder.h"
 #include "jet/sql/collation.h"
 #include "jet/sql/executor.h"

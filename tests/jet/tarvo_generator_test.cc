@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "tests/support/oracle.h"
-#include "jet/database.h"
+#include "jet/read/database.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/result_set.h"
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/paths.h"
 #include "tools/tarvo_database.h"

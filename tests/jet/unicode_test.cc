@@ -1,7 +1,7 @@
 // UTF-8 <-> UTF-16 at the edges of the engine: error descriptions, names and passwords
 // from the command line or the window. Whatever comes in, the result is well formed, every
 // bad sequence shows as U+FFFD and no good character next to it is lost.
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <numeric>
 
-#include "jet/civil_date.h"
-#include "jet/database.h"
-#include "jet/unicode.h"
+#include "jet/util/civil_date.h"
+#include "jet/read/database.h"
+#include "jet/util/unicode.h"
 #include "tests/support/oracle.h"
 
 namespace writertest {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/value.h"
+#include "jet/util/value.h"
 
 namespace writertest {
 

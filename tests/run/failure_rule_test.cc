@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 #include "run/failure_rule.h"
 #include "tests/run/fake_window.h"
 

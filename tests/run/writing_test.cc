@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "certfile/create.h"
-#include "jet/database_create.h"
+#include "jet/write/database_create.h"
 #include "run/text.h"
 #include "tests/run/run_fixture.h"
 #include "tests/support/oracle.h"

@@ -1,6 +1,6 @@
 #include "tests/support/error_number.h"
 
-#include "jet/error.h"
+#include "jet/util/error.h"
 
 namespace testsupport {
 

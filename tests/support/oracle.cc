@@ -14,7 +14,7 @@
 #endif
 #include <windows.h>
 
-#include "jet/unicode.h"
+#include "jet/util/unicode.h"
 #else
 #include <sys/wait.h>
 #endif

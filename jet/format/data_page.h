@@ -1,0 +1,69 @@
+// A data page (type 0x01): table rows, long-value (LVAL) rows and usage-map rows.
+//
+// Layout (Jet 4):
+//   0   1  0x01          1  1  0x01          2  2  free space
+//   4   4  owning TDEF page ("LVAL" on long-value pages, 0 on usage-map pages)
+//   8   4  zero          12 2  number of row slots
+//   14  2n row slots: low 13 bits = start of the row; 0x8000 = deleted (or a moved row that
+//          only its pointer may reach), 0x4000 = the row is a 4-byte pointer to the moved row.
+// Rows are packed downwards from the end of the page: slot 0 ends at the page end, slot i ends
+// where slot i-1 starts. The free space is the gap between the slot table and the lowest row
+// (so in every page Access or we wrote), deleted rows' extents included in the rows.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "jet/util/byte_view.h"
+#include "jet/format/pager.h"
+
+namespace jet {
+
+inline constexpr size_t kDataPageFreeSpaceOffset = 2;
+inline constexpr size_t kDataPageOwnerOffset = 4;
+inline constexpr size_t kDataPageRowCountOffset = 12;
+inline constexpr size_t kDataPageSlotsOffset = 14;
+inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
+inline constexpr uint16_t kRowDeletedFlag = 0x8000;
+inline constexpr uint16_t kRowOverflowFlag = 0x4000;
+inline constexpr uint32_t kLvalPageOwner = 0x4C41564C;  // "LVAL"
+inline constexpr uint16_t kMaxRowsPerPage = 255;
+
+// A row pointer: page number in the upper 24 bits, row (slot) in the low 8.
+struct RowPointer {
+  uint32_t page = 0;
+  uint16_t row = 0;
+  static RowPointer fromRaw(uint32_t raw) { return {raw >> 8, static_cast<uint16_t>(raw & 0xFF)}; }
+  uint32_t raw() const { return (page << 8) | (row & 0xFF); }
+  friend bool operator==(const RowPointer&, const RowPointer&) = default;
+};
+
+class DataPage {
+ public:
+  // Checks the page type; `what` names the expected content in the error.
+  DataPage(PageRef page, const char* what = "data");
+
+  uint32_t number() const { return page_->number(); }
+  uint32_t owner() const { return view_.u32(kDataPageOwnerOffset); }
+  uint16_t rowCount() const { return rowCount_; }
+  uint16_t slot(uint16_t row) const { return view_.u16(kDataPageSlotsOffset + 2 * size_t{row}); }
+  bool isDeleted(uint16_t row) const { return slot(row) & kRowDeletedFlag; }
+  bool isOverflowPointer(uint16_t row) const {
+    return (slot(row) & (kRowDeletedFlag | kRowOverflowFlag)) == kRowOverflowFlag;
+  }
+  // What is wrong with the slot table and the row area (a row outside the page or out of
+  // order, a free space the rows do not leave), or empty when they hold together.
+  std::string layoutProblem() const;
+  // The bytes of a row, whatever its flags; throws a corrupt-page error when the slot table does
+  // not describe a row inside the page.
+  ByteView row(uint16_t row) const;
+  const PageRef& page() const { return page_; }
+
+ private:
+  PageRef page_;
+  ByteView view_;
+  uint16_t rowCount_;
+};
+
+}  // namespace jet

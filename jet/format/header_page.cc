@@ -1,0 +1,101 @@
+#include "jet/format/header_page.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "jet/util/byte_view.h"
+#include "jet/util/error.h"
+#include "jet/util/rc4.h"
+
+namespace jet {
+namespace {
+
+constexpr uint8_t kHeaderKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
+constexpr char kJetSignature[] = "Standard Jet DB";
+constexpr char kAceSignature[] = "Standard ACE DB";
+constexpr size_t kSignatureOffset = 4;
+constexpr size_t kSignatureLength = 15;
+
+bool hasSignature(std::span<const uint8_t> page, const char* sig) {
+  return std::memcmp(page.data() + kSignatureOffset, sig, kSignatureLength) == 0;
+}
+
+}  // namespace
+
+void applyHeaderMask(std::span<uint8_t> page0, bool jet3) {
+  size_t length = jet3 ? kHeaderMaskLengthJet3 : kHeaderMaskLengthJet4;
+  rc4Apply(kHeaderKey, page0.subspan(kHeaderMaskOffset, length));
+}
+
+std::array<uint8_t, 4> passwordMask(double creationDate) {
+  // The integer part, as a signed 32-bit number; dates far outside that range cannot occur in
+  // a real header, so clamp rather than overflow.
+  double whole = std::trunc(creationDate);
+  int32_t days = 0;
+  if (std::isfinite(whole)) {
+    if (whole > 2147483647.0) whole = 2147483647.0;
+    if (whole < -2147483648.0) whole = -2147483648.0;
+    days = static_cast<int32_t>(whole);
+  }
+  uint32_t u = static_cast<uint32_t>(days);
+  return {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+          static_cast<uint8_t>(u >> 24)};
+}
+
+HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& fileName) {
+  const std::string quoted = "'" + fileName + "'";
+  if (stored.size() < 0x200 || stored[0] != 0x00) {
+    throw Error(errc::kUnspecified, quoted + " is not a Jet database (unrecognized database format).");
+  }
+  if (hasSignature(stored, kAceSignature)) {
+    throw Error(errc::kUnspecified, quoted +
+                                        " is in an unsupported format (Access 2007 or later); only Jet 4.0 "
+                                        "databases can be opened.");
+  }
+  if (!hasSignature(stored, kJetSignature)) {
+    throw Error(errc::kUnspecified, quoted + " is not a Jet database (unrecognized database format).");
+  }
+
+  HeaderPage h;
+  h.version = stored[kHeaderVersionOffset];
+  if (h.version != kVersionJet3 && h.version != kVersionJet4) {
+    throw Error(errc::kUnspecified, quoted + " is in an unsupported format (version " +
+                                        std::to_string(h.version) +
+                                        "); only Jet 4.0 databases can be opened.");
+  }
+  std::vector<uint8_t> page(stored.begin(), stored.end());
+  applyHeaderMask(page, h.isJet3());
+  ByteView v(page, 0);
+
+  h.codePage = v.u16(kHeaderCodePageOffset);
+  h.encodingKey = v.u32(kHeaderEncodingKeyOffset);
+  if (h.isJet3()) {
+    h.sortLcid = v.u16(kHeaderSortOrderOffsetJet3);
+    h.sortUnknown = 0;
+    h.sortVersion = 0;
+    for (size_t i = 0; i < kHeaderPasswordLengthJet3; ++i) {
+      uint8_t c = v.u8(kHeaderPasswordOffset + i);
+      if (c == 0) break;
+      h.password.push_back(c);  // single-byte text; Latin-1 is close enough for a comparison
+    }
+    return h;
+  }
+
+  uint32_t sort = v.u32(kHeaderSortOrderOffsetJet4);
+  h.sortLcid = static_cast<uint16_t>(sort);
+  h.sortUnknown = static_cast<uint8_t>(sort >> 16);
+  h.sortVersion = static_cast<uint8_t>(sort >> 24);
+  h.creationDate = v.f64(kHeaderCreationDateOffset);
+  auto mask = passwordMask(h.creationDate);
+  for (size_t i = 0; i + 1 < kHeaderPasswordLengthJet4; i += 2) {
+    uint8_t lo = v.u8(kHeaderPasswordOffset + i) ^ mask[i % 4];
+    uint8_t hi = v.u8(kHeaderPasswordOffset + i + 1) ^ mask[(i + 1) % 4];
+    char16_t c = static_cast<char16_t>(lo | (hi << 8));
+    if (c == 0) break;
+    h.password.push_back(c);
+  }
+  return h;
+}
+
+}  // namespace jet

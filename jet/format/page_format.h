@@ -1,0 +1,32 @@
+// The page: its sizes, the type byte every page starts with, and the row pointer that names a
+// row of a page.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace jet {
+
+inline constexpr uint32_t kPageSizeJet4 = 4096;
+inline constexpr uint32_t kPageSizeJet3 = 2048;
+
+// Page type byte (byte 0 of every page).
+namespace page_type {
+inline constexpr uint8_t kHeader = 0x00;
+inline constexpr uint8_t kData = 0x01;
+inline constexpr uint8_t kTableDefinition = 0x02;
+inline constexpr uint8_t kIndexNode = 0x03;
+inline constexpr uint8_t kIndexLeaf = 0x04;
+inline constexpr uint8_t kUsageMap = 0x05;
+}  // namespace page_type
+
+// The size of every page the engine writes.
+inline constexpr uint32_t kPageSize = kPageSizeJet4;
+using PageBytes = std::array<uint8_t, kPageSize>;
+
+// A row pointer: page number in the upper 24 bits, row slot in the low 8.
+inline constexpr uint32_t rowPointer(uint32_t page, uint8_t row) { return (page << 8) | row; }
+inline constexpr uint32_t rowPointerPage(uint32_t ptr) { return ptr >> 8; }
+inline constexpr uint8_t rowPointerRow(uint32_t ptr) { return static_cast<uint8_t>(ptr & 0xFF); }
+
+}  // namespace jet

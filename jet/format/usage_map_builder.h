@@ -1,0 +1,53 @@
+// Usage maps: which pages an object owns (or, for the global map, which pages are free).
+//
+// A usage map is a row on a data page. Two forms:
+//   inline    (type 0x00): u8 0x00, u32 start page, then a bitmap; bit k (byte k/8, LSB
+//             first) stands for page start+k. Table maps carry 64 bitmap bytes (512 pages);
+//             the global map on page 1 grows its bitmap as the file grows.
+//   reference (type 0x01): u8 0x01, then 17 u32 page numbers of bitmap pages (0 = none);
+//             page n is bit n % 32736 of bitmap page n / 32736.
+// A bitmap page (kind 0x05): 05 01 00 00, then 4092 bitmap bytes.
+// In the global map (page 1, row 0) a set bit means the page is free; everywhere else a set
+// bit means the page belongs to the object.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "jet/format/page_format.h"
+
+namespace jet {
+
+inline constexpr size_t kUsageMapRowSize = 69;     // what Jet writes for table maps
+inline constexpr size_t kInlineBitmapBytes = 64;   // 512 pages
+inline constexpr uint32_t kPagesPerBitmapPage = (kPageSize - 4) * 8;  // 32736
+inline constexpr size_t kReferenceSlots = 17;
+
+namespace usage_map_type {
+inline constexpr uint8_t kInline = 0x00;
+inline constexpr uint8_t kReference = 0x01;
+}  // namespace usage_map_type
+
+// An inline map with the given start page and bitmap size, the listed pages set.
+std::vector<uint8_t> buildInlineUsageMap(uint32_t startPage, size_t bitmapBytes,
+                                         std::span<const uint32_t> pages);
+
+// An empty reference map (all slots 0).
+std::vector<uint8_t> buildReferenceUsageMap();
+
+// An empty bitmap page.
+PageBytes buildUsageBitmapPage();
+
+// Sets or clears the bit of `page` in an inline map row. Returns false when the page lies
+// outside the map's range (the row is left untouched).
+bool setInlineUsageBit(std::span<uint8_t> row, uint32_t page, bool value);
+
+// Reads the bit of `page` in an inline map row; nullopt outside its range.
+std::optional<bool> inlineUsageBit(std::span<const uint8_t> row, uint32_t page);
+
+// The pages set in an inline map row, ascending.
+std::vector<uint32_t> inlineUsagePages(std::span<const uint8_t> row);
+
+}  // namespace jet
