@@ -15,8 +15,9 @@
 #include <span>
 #include <string>
 
-#include "jet/util/byte_view.h"
+#include "jet/format/page_format.h"
 #include "jet/format/pager.h"
+#include "jet/util/byte_view.h"
 
 namespace jet {
 
@@ -27,17 +28,10 @@ inline constexpr size_t kDataPageSlotsOffset = 14;
 inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
 inline constexpr uint16_t kRowDeletedFlag = 0x8000;
 inline constexpr uint16_t kRowOverflowFlag = 0x4000;
+// Removed rows get both flag bits: every reader skips them whichever bit it tests.
+inline constexpr uint16_t kRowDeletedFlags = kRowDeletedFlag | kRowOverflowFlag;
 inline constexpr uint32_t kLvalPageOwner = 0x4C41564C;  // "LVAL"
 inline constexpr uint16_t kMaxRowsPerPage = 255;
-
-// A row pointer: page number in the upper 24 bits, row (slot) in the low 8.
-struct RowPointer {
-  uint32_t page = 0;
-  uint16_t row = 0;
-  static RowPointer fromRaw(uint32_t raw) { return {raw >> 8, static_cast<uint16_t>(raw & 0xFF)}; }
-  uint32_t raw() const { return (page << 8) | (row & 0xFF); }
-  friend bool operator==(const RowPointer&, const RowPointer&) = default;
-};
 
 class DataPage {
  public:

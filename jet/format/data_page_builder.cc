@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 
 namespace jet {
 
@@ -13,14 +14,14 @@ void DataPageBuilder::init(PageBytes& bytes, uint32_t owner) {
   bytes.fill(0);
   bytes[0] = page_type::kData;
   bytes[1] = 0x01;
-  le::put16(bytes, 2, static_cast<uint16_t>(kPageSize - kDataPageHeaderSize));
-  le::put32(bytes, 4, owner);
+  le::put16(bytes, kDataPageFreeSpaceOffset, static_cast<uint16_t>(kPageSize - kDataPageSlotsOffset));
+  le::put32(bytes, kDataPageOwnerOffset, owner);
 }
 
-uint16_t DataPageBuilder::freeSpace() const { return le::get16(p_, 2); }
-uint16_t DataPageBuilder::slotCount() const { return le::get16(p_, 12); }
-uint32_t DataPageBuilder::owner() const { return le::get32(p_, 4); }
-uint16_t DataPageBuilder::slotWord(uint8_t slot) const { return le::get16(p_, 14 + 2 * size_t{slot}); }
+uint16_t DataPageBuilder::freeSpace() const { return ByteView(p_).u16(kDataPageFreeSpaceOffset); }
+uint16_t DataPageBuilder::slotCount() const { return ByteView(p_).u16(kDataPageRowCountOffset); }
+uint32_t DataPageBuilder::owner() const { return ByteView(p_).u32(kDataPageOwnerOffset); }
+uint16_t DataPageBuilder::slotWord(uint8_t slot) const { return ByteView(p_).u16(kDataPageSlotsOffset + 2 * size_t{slot}); }
 
 bool DataPageBuilder::fits(size_t rowSize) const {
   return slotCount() < kMaxRowsPerPage && rowSize + 2 <= freeSpace();
@@ -35,17 +36,16 @@ size_t DataPageBuilder::rowEnd(uint8_t slot) const {
 std::span<uint8_t> DataPageBuilder::row(uint8_t slot) {
   if (slot >= slotCount()) throw Error(errc::kUnspecified, "Row slot past the slot count.");
   const size_t start = rowStart(slot), end = rowEnd(slot);
-  if (start < kDataPageHeaderSize + 2 * size_t{slotCount()} || end > kPageSize || start > end) {
+  if (start < kDataPageSlotsOffset + 2 * size_t{slotCount()} || end > kPageSize || start > end) {
     throw Error(errc::kUnspecified, "A data page holds a row outside the page.");
   }
   return std::span<uint8_t>(p_).subspan(start, end - start);
 }
 
-bool DataPageBuilder::isDeleted(uint8_t slot) const { return (slotWord(slot) & 0x4000) != 0; }
-bool DataPageBuilder::isLive(uint8_t slot) const { return (slotWord(slot) & 0xC000) == 0; }
+bool DataPageBuilder::isLive(uint8_t slot) const { return (slotWord(slot) & kRowDeletedFlags) == 0; }
 
 void DataPageBuilder::markDeleted(uint8_t slot) {
-  le::put16(p_, 14 + 2 * size_t{slot}, static_cast<uint16_t>(slotWord(slot) | kRowDeletedFlags));
+  le::put16(p_, kDataPageSlotsOffset + 2 * size_t{slot}, static_cast<uint16_t>(slotWord(slot) | kRowDeletedFlags));
 }
 
 void DataPageBuilder::removeRows(std::span<const uint8_t> slots) {
@@ -58,11 +58,11 @@ void DataPageBuilder::removeRows(std::span<const uint8_t> slots) {
 
 void DataPageBuilder::compact() {
   const PageBytes old = p_;
-  const auto word = [&](size_t s) { return le::get16(old, kDataPageHeaderSize + 2 * s); };
+  const auto word = [&](size_t s) { return ByteView(old).u16(kDataPageSlotsOffset + 2 * s); };
   const auto removed = [&](size_t s) { return (word(s) & kRowDeletedFlags) == kRowDeletedFlags; };
-  const size_t count = le::get16(old, 12);
+  const size_t count = ByteView(old).u16(kDataPageRowCountOffset);
   if (count > kMaxRowsPerPage) throw Error(errc::kUnspecified, "A data page holds more rows than a page can.");
-  const size_t slotsEnd = kDataPageHeaderSize + 2 * count;
+  const size_t slotsEnd = kDataPageSlotsOffset + 2 * count;
   size_t end = kPageSize;  // where the previous slot's row starts in the old page
   size_t pos = kPageSize;  // same in the new page
   for (size_t s = 0; s < count; ++s) {
@@ -75,12 +75,12 @@ void DataPageBuilder::compact() {
       pos -= len;
       std::memcpy(p_.data() + pos, old.data() + start, len);
     }
-    le::put16(p_, kDataPageHeaderSize + 2 * s, static_cast<uint16_t>(flags | pos));
+    le::put16(p_, kDataPageSlotsOffset + 2 * s, static_cast<uint16_t>(flags | pos));
     end = start;
   }
   // The gap between the slot table and the rows holds no stale row bytes.
   std::memset(p_.data() + slotsEnd, 0, pos - slotsEnd);
-  le::put16(p_, 2, static_cast<uint16_t>(pos - slotsEnd));
+  le::put16(p_, kDataPageFreeSpaceOffset, static_cast<uint16_t>(pos - slotsEnd));
 }
 
 std::optional<uint8_t> DataPageBuilder::firstRemovedSlot() const {
@@ -101,7 +101,7 @@ uint8_t DataPageBuilder::place(std::span<const uint8_t> rowBytes) {
   // A removed slot's extent is empty once the page is compacted; the row grows into it.
   if (rowStart(*slot) != rowEnd(*slot)) compact();
   replace(*slot, rowBytes);
-  le::put16(p_, 14 + 2 * size_t{*slot}, static_cast<uint16_t>(slotWord(*slot) & kRowOffsetMask));
+  le::put16(p_, kDataPageSlotsOffset + 2 * size_t{*slot}, static_cast<uint16_t>(slotWord(*slot) & kRowOffsetMask));
   return *slot;
 }
 
@@ -111,9 +111,9 @@ uint8_t DataPageBuilder::append(std::span<const uint8_t> rowBytes) {
   const size_t end = n == 0 ? kPageSize : rowStart(static_cast<uint8_t>(n - 1));
   const size_t start = end - rowBytes.size();
   std::memcpy(p_.data() + start, rowBytes.data(), rowBytes.size());
-  le::put16(p_, 14 + 2 * size_t{n}, static_cast<uint16_t>(start));
-  le::put16(p_, 12, static_cast<uint16_t>(n + 1));
-  le::put16(p_, 2, static_cast<uint16_t>(freeSpace() - rowBytes.size() - 2));
+  le::put16(p_, kDataPageSlotsOffset + 2 * size_t{n}, static_cast<uint16_t>(start));
+  le::put16(p_, kDataPageRowCountOffset, static_cast<uint16_t>(n + 1));
+  le::put16(p_, kDataPageFreeSpaceOffset, static_cast<uint16_t>(freeSpace() - rowBytes.size() - 2));
   return static_cast<uint8_t>(n);
 }
 
@@ -132,10 +132,10 @@ void DataPageBuilder::replace(uint8_t slot, std::span<const uint8_t> newRow) {
   for (uint16_t s = slot; s < n; ++s) {
     const uint16_t w = slotWord(static_cast<uint8_t>(s));
     const auto moved = static_cast<uint16_t>((w & kRowOffsetMask) - delta);
-    le::put16(p_, 14 + 2 * size_t{s}, static_cast<uint16_t>((w & ~kRowOffsetMask) | moved));
+    le::put16(p_, kDataPageSlotsOffset + 2 * size_t{s}, static_cast<uint16_t>((w & ~kRowOffsetMask) | moved));
   }
-  le::put16(p_, 2, static_cast<uint16_t>(freeSpace() - delta));
-  if (lowest - delta < kDataPageHeaderSize + 2 * size_t{n}) {
+  le::put16(p_, kDataPageFreeSpaceOffset, static_cast<uint16_t>(freeSpace() - delta));
+  if (lowest - delta < kDataPageSlotsOffset + 2 * size_t{n}) {
     throw Error(errc::kUnspecified, "A usage map no longer fits on its page.");
   }
 }

@@ -24,10 +24,6 @@
 
 namespace jet {
 
-inline constexpr size_t kDataPageHeaderSize = 14;
-// Deleted rows get both flag bits: every reader skips them whichever bit it tests.
-inline constexpr uint16_t kRowDeletedFlags = 0xC000;
-
 // An editing view over one data page's bytes.
 class DataPageBuilder {
  public:
@@ -46,7 +42,6 @@ class DataPageBuilder {
   size_t rowStart(uint8_t slot) const;
   size_t rowEnd(uint8_t slot) const;
   std::span<uint8_t> row(uint8_t slot);
-  bool isDeleted(uint8_t slot) const;
   // True for slots that hold neither a deleted row nor an overflow pointer.
   bool isLive(uint8_t slot) const;
   void markDeleted(uint8_t slot);

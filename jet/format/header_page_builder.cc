@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 #include "jet/util/rc4.h"
 
 namespace jet {

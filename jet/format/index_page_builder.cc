@@ -5,7 +5,7 @@
 
 #include "jet/util/byte_view.h"
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 
 namespace jet {
 namespace {
@@ -45,12 +45,13 @@ IndexPageContent parseIndexPage(const PageBytes& p, uint32_t number) {
   if (c.kind != page_type::kIndexLeaf && c.kind != page_type::kIndexNode) {
     throwCorrupt(number, "is not an index page (a page of type " + std::to_string(c.kind) + ")");
   }
-  c.owner = le::get32(p, 4);
-  c.prevPage = le::get32(p, 12);
-  c.nextPage = le::get32(p, 16);
-  c.tailPage = le::get32(p, 20);
-  const uint16_t prefixLen = le::get16(p, 0x18);
-  const uint16_t free = le::get16(p, 2);
+  const ByteView view(p, number);
+  c.owner = view.u32(4);
+  c.prevPage = view.u32(12);
+  c.nextPage = view.u32(16);
+  c.tailPage = view.u32(20);
+  const uint16_t prefixLen = view.u16(0x18);
+  const uint16_t free = view.u16(2);
   if (free > kIndexEntrySpace) {
     throwCorrupt(number, "is an index page with more free space (" + std::to_string(free) + " bytes) than room");
   }

@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/long_value.h"
 
 namespace jet {

@@ -14,6 +14,7 @@ namespace jet {
 
 inline constexpr size_t kLvalSingleRowMax = 4076;
 inline constexpr size_t kLvalChainPieceSize = 4072;
+// The longest value kept in its row; longer ones go to long-value pages.
 inline constexpr size_t kLongValueInlineMax = 64;
 
 std::vector<uint8_t> inlineLongValueHeader(std::span<const uint8_t> data);  // header + data

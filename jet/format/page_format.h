@@ -24,9 +24,14 @@ inline constexpr uint8_t kUsageMap = 0x05;
 inline constexpr uint32_t kPageSize = kPageSizeJet4;
 using PageBytes = std::array<uint8_t, kPageSize>;
 
-// A row pointer: page number in the upper 24 bits, row slot in the low 8.
-inline constexpr uint32_t rowPointer(uint32_t page, uint8_t row) { return (page << 8) | row; }
-inline constexpr uint32_t rowPointerPage(uint32_t ptr) { return ptr >> 8; }
-inline constexpr uint8_t rowPointerRow(uint32_t ptr) { return static_cast<uint8_t>(ptr & 0xFF); }
+// A row pointer, stored as one little-endian u32: page number in the upper 24 bits, row (slot)
+// in the low 8.
+struct RowPointer {
+  uint32_t page = 0;
+  uint16_t row = 0;
+  static constexpr RowPointer fromRaw(uint32_t raw) { return {raw >> 8, static_cast<uint16_t>(raw & 0xFF)}; }
+  constexpr uint32_t raw() const { return (page << 8) | (row & 0xFF); }
+  friend bool operator==(const RowPointer&, const RowPointer&) = default;
+};
 
 }  // namespace jet

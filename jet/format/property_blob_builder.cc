@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 
 namespace jet {
 

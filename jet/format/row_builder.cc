@@ -7,7 +7,7 @@
 #include <string>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/text_encoding.h"
 
 namespace jet {

@@ -21,7 +21,6 @@
 namespace jet {
 
 inline constexpr size_t kMaxRecordSize = 4060;
-inline constexpr size_t kMaxInlineLongValue = 64;
 
 // Stores long-value data that does not go inline; returns the 12-byte in-row header.
 using LongValueStore = std::function<std::vector<uint8_t>(const ColumnDef&, std::span<const uint8_t>)>;

@@ -11,7 +11,7 @@ constexpr uint8_t kSys = kColumnFlagSystem;
 constexpr uint8_t kSysSid = kColumnFlagSystem | kColumnFlagSystemSid;
 constexpr uint32_t kMapPage = 6;
 
-uint32_t mapRow(uint8_t row) { return rowPointer(kMapPage, row); }
+uint32_t mapRow(uint8_t row) { return RowPointer{kMapPage, row}.raw(); }
 
 RealIndexDef realIndex(std::vector<uint16_t> cols, uint8_t mapRowNo, uint32_t root, uint8_t flags,
                        uint32_t distinct) {

@@ -30,7 +30,6 @@ constexpr size_t kColumnBlockSize = 25;
 constexpr size_t kRealIndexBlockSize = 52;
 constexpr size_t kLogicalIndexBlockSize = 28;
 constexpr size_t kLongValueMapSize = 10;
-constexpr size_t kMaxIndexColumns = 10;
 // Jet allows 255 columns and 32 indexes per table; more means the counts are garbage.
 constexpr size_t kMaxColumns = 256;
 constexpr size_t kMaxIndexes = 1024;

@@ -96,6 +96,9 @@ inline constexpr uint8_t kRequired = 0x08;
 inline constexpr uint8_t kJet4 = 0x80;  // set in every Access 2000+ file
 }  // namespace index_flag
 
+// A real index names at most this many columns: its definition has room for ten.
+inline constexpr size_t kMaxIndexColumns = 10;
+
 // A physical index: the b-tree. Several logical indexes may share one.
 struct RealIndexDef {
   uint32_t counterReserved0 = 0;

@@ -6,13 +6,11 @@
 #include <numeric>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_builder.h"
 #include "jet/util/unicode.h"
 
 namespace jet {
 namespace {
-
-constexpr size_t kMaxIndexColumns = 10;
 
 void putName(le::ByteBuilder& b, std::u16string_view name) {
   b.u16(static_cast<uint16_t>(name.size() * 2));

@@ -30,10 +30,10 @@ void collectBits(const ByteView& bitmap, uint64_t firstPage, uint32_t pageCount,
 std::vector<uint32_t> decodeUsageMap(Pager& pager, const ByteView& row, bool inverted) {
   std::vector<uint32_t> pages;
   uint8_t kind = row.u8(0);
-  if (kind == kUsageMapInline) {
+  if (kind == usage_map_type::kInline) {
     uint32_t start = row.u32(1);
     collectBits(row.from(5), start, pager.pageCount(), row.page(), inverted, pages);
-  } else if (kind == kUsageMapReference) {
+  } else if (kind == usage_map_type::kReference) {
     const uint64_t perMapPage = uint64_t{pager.pageSize() - kUsageMapPageBitmapOffset} * 8;
     for (size_t i = 0; 1 + 4 * i + 4 <= row.size(); ++i) {
       uint32_t mapPage = row.u32(1 + 4 * i);

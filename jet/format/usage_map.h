@@ -17,8 +17,10 @@ namespace jet {
 
 class Pager;
 
-inline constexpr uint8_t kUsageMapInline = 0x00;
-inline constexpr uint8_t kUsageMapReference = 0x01;
+namespace usage_map_type {
+inline constexpr uint8_t kInline = 0x00;
+inline constexpr uint8_t kReference = 0x01;
+}  // namespace usage_map_type
 inline constexpr size_t kUsageMapPageBitmapOffset = 4;
 
 // The pages a map marks, ascending. Throws a corrupt-page error for an unknown kind, a map page

@@ -2,7 +2,8 @@
 
 #include <cassert>
 
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 
 namespace jet {
 
@@ -34,7 +35,7 @@ PageBytes buildUsageBitmapPage() {
 
 bool setInlineUsageBit(std::span<uint8_t> row, uint32_t page, bool value) {
   assert(!row.empty() && row[0] == usage_map_type::kInline);
-  const uint32_t start = le::get32(row, 1);
+  const uint32_t start = ByteView(row).u32(1);
   if (page < start) return false;
   const uint64_t bit = page - start;
   if (bit / 8 >= row.size() - 5) return false;
@@ -45,7 +46,7 @@ bool setInlineUsageBit(std::span<uint8_t> row, uint32_t page, bool value) {
 }
 
 std::optional<bool> inlineUsageBit(std::span<const uint8_t> row, uint32_t page) {
-  const uint32_t start = le::get32(row, 1);
+  const uint32_t start = ByteView(row).u32(1);
   if (page < start) return std::nullopt;
   const uint64_t bit = page - start;
   if (bit / 8 >= row.size() - 5) return std::nullopt;
@@ -54,7 +55,7 @@ std::optional<bool> inlineUsageBit(std::span<const uint8_t> row, uint32_t page) 
 
 std::vector<uint32_t> inlineUsagePages(std::span<const uint8_t> row) {
   std::vector<uint32_t> pages;
-  const uint32_t start = le::get32(row, 1);
+  const uint32_t start = ByteView(row).u32(1);
   for (size_t i = 5; i < row.size(); ++i) {
     for (int b = 0; b < 8; ++b) {
       if ((row[i] >> b) & 1) pages.push_back(start + static_cast<uint32_t>((i - 5) * 8 + b));

@@ -17,18 +17,14 @@
 #include <vector>
 
 #include "jet/format/page_format.h"
+#include "jet/format/usage_map.h"
 
 namespace jet {
 
 inline constexpr size_t kUsageMapRowSize = 69;     // what Jet writes for table maps
 inline constexpr size_t kInlineBitmapBytes = 64;   // 512 pages
-inline constexpr uint32_t kPagesPerBitmapPage = (kPageSize - 4) * 8;  // 32736
+inline constexpr uint32_t kPagesPerBitmapPage = (kPageSize - kUsageMapPageBitmapOffset) * 8;  // 32736
 inline constexpr size_t kReferenceSlots = 17;
-
-namespace usage_map_type {
-inline constexpr uint8_t kInline = 0x00;
-inline constexpr uint8_t kReference = 0x01;
-}  // namespace usage_map_type
 
 // An inline map with the given start page and bitmap size, the listed pages set.
 std::vector<uint8_t> buildInlineUsageMap(uint32_t startPage, size_t bitmapBytes,

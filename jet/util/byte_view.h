@@ -13,6 +13,15 @@
 
 namespace jet {
 
+// The error for a field past the end of bytes that are no page of the file: a fault of the
+// code that built them, not damage. Out of line, so that range checks inline to a compare and
+// a branch.
+[[noreturn, gnu::noinline, gnu::cold]] inline void throwPastEnd(size_t size, size_t offset) {
+  throw Error(errc::kUnspecified, "Field at offset " + std::to_string(offset) +
+                                      " runs past the end of a " + std::to_string(size) +
+                                      "-byte buffer.");
+}
+
 // The error for bytes that cannot be what the format says they are.
 [[noreturn]] inline void throwCorrupt(uint32_t page, const std::string& detail) {
   throw DamageError({}, page, "page " + std::to_string(page) + " " + detail);
@@ -22,6 +31,9 @@ class ByteView {
  public:
   ByteView() = default;
   ByteView(std::span<const uint8_t> data, uint32_t page) : data_(data), page_(page) {}
+  // Bytes that are no page of the file (a buffer being built, a row copied out): a field past
+  // their end is a fault of the caller, not damage of a page.
+  explicit ByteView(std::span<const uint8_t> data) : data_(data), page_(kNoPage) {}
 
   size_t size() const { return data_.size(); }
   uint32_t page() const { return page_; }
@@ -71,27 +83,20 @@ class ByteView {
   }
 
  private:
+  static constexpr uint32_t kNoPage = UINT32_MAX;
   // The check stays a compare and a branch where it is inlined; the message is built out of
   // line, only when the bytes are bad.
   void check(size_t offset, size_t length) const {
-    if (!has(offset, length)) [[unlikely]] throwOutOfBounds(page_, offset);
+    if (!has(offset, length)) [[unlikely]] throwOutOfBounds(page_, offset, data_.size());
   }
-  [[noreturn, gnu::noinline, gnu::cold]] static void throwOutOfBounds(uint32_t page,
-                                                                      size_t offset) {
+  [[noreturn, gnu::noinline, gnu::cold]] static void throwOutOfBounds(uint32_t page, size_t offset,
+                                                                      size_t size) {
+    if (page == kNoPage) throwPastEnd(size, offset);
     throwCorrupt(page, "has a field outside its bounds (offset " + std::to_string(offset) + ")");
   }
 
   std::span<const uint8_t> data_;
   uint32_t page_ = 0;
 };
-
-// Little-endian stores for code that builds pages.
-inline void putU16(std::span<uint8_t> out, size_t offset, uint16_t v) {
-  out[offset] = static_cast<uint8_t>(v);
-  out[offset + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline void putU32(std::span<uint8_t> out, size_t offset, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[offset + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 }  // namespace jet

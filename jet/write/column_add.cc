@@ -32,15 +32,15 @@ void DatabaseWriter::addColumn(std::u16string_view table, const ColumnSpec& want
   ColumnDef c = nextColumn(t.def, columnDeclFor(wanted));
   if (c.isLongValue()) {
     // Its two long-value maps go beside the table's own maps when there is room.
-    uint32_t mapPage = rowPointerPage(t.def.ownedPagesMap);
+    uint32_t mapPage = RowPointer::fromRaw(t.def.ownedPagesMap).page;
     if (mapPage == 0 || !DataPageBuilder(pages_.edit(mapPage)).fits(2 * (kUsageMapRowSize + 2))) {
       mapPage = pages_.allocate();
       DataPageBuilder::init(pages_.edit(mapPage), 0);
     }
     DataPageBuilder dp(pages_.edit(mapPage));
     const auto empty = buildInlineUsageMap(0, kInlineBitmapBytes, {});
-    c.lvOwnedMap = rowPointer(mapPage, dp.append(empty));
-    c.lvFreeMap = rowPointer(mapPage, dp.append(empty));
+    c.lvOwnedMap = RowPointer{mapPage, dp.append(empty)}.raw();
+    c.lvFreeMap = RowPointer{mapPage, dp.append(empty)}.raw();
   }
   t.def.columns.push_back(c);
   t.def.maxColumns = static_cast<uint16_t>(t.def.maxColumns + 1);

@@ -6,7 +6,8 @@
 #include "jet/write/database_writer_state.h"
 #include "jet/util/error.h"
 #include "jet/format/index_key.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/long_value.h"
 #include "jet/format/long_value_builder.h"
 #include "jet/format/row_builder.h"
@@ -141,7 +142,7 @@ RowPointer DatabaseWriter::placeRow(uint32_t owner, uint32_t ownedMap, uint32_t 
     if (*next >= pages_.pageCount()) break;
     pages_.readAhead(*next);
     PageBytes copy = pages_.read(*next);
-    if (copy[0] != page_type::kData || le::get32(copy, 4) != owner) continue;
+    if (copy[0] != page_type::kData || ByteView(copy).u32(4) != owner) continue;
     DataPageBuilder candidate(copy);
     if (!candidate.fitsPlacing(row.size())) {
       retire(*next, candidate);

@@ -7,7 +7,8 @@
 
 #include "jet/format/data_page_builder.h"
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/pager.h"
 #include "jet/format/usage_map_builder.h"
 
@@ -42,7 +43,7 @@ Rank flushRank(const PageBytes& p, bool isNew) {
   if (isNew) return kNewPage;
   switch (p[0]) {
     case page_type::kData: {
-      const uint32_t owner = le::get32(p, 4);
+      const uint32_t owner = ByteView(p).u32(4);
       if (owner == kLvalPageOwner) return kChangedLongValue;
       if (owner == 0 || owner == 1) return kMap;  // usage-map rows, global map
       return kChangedData;
@@ -114,27 +115,27 @@ uint32_t PageWorkspace::allocate() {
 // ---- usage maps -----------------------------------------------------------------------
 
 std::vector<uint8_t> PageWorkspace::mapRow(uint32_t ptr) {
-  PageBytes& page = edit(rowPointerPage(ptr));
+  PageBytes& page = edit(RowPointer::fromRaw(ptr).page);
   DataPageBuilder dp(page);
-  auto row = dp.row(rowPointerRow(ptr));
+  auto row = dp.row(RowPointer::fromRaw(ptr).row);
   return {row.begin(), row.end()};
 }
 
 void PageWorkspace::storeMapRow(uint32_t ptr, const std::vector<uint8_t>& row) {
-  PageBytes& page = edit(rowPointerPage(ptr));
+  PageBytes& page = edit(RowPointer::fromRaw(ptr).page);
   DataPageBuilder dp(page);
-  auto old = dp.row(rowPointerRow(ptr));
+  auto old = dp.row(RowPointer::fromRaw(ptr).row);
   if (old.size() == row.size()) {
     std::memcpy(old.data(), row.data(), row.size());
   } else {
-    dp.replace(rowPointerRow(ptr), row);
+    dp.replace(RowPointer::fromRaw(ptr).row, row);
   }
 }
 
 void PageWorkspace::setReferenceBit(std::span<uint8_t> row, uint32_t page, bool value, bool freshPagesAreSet) {
   const uint32_t slot = page / kPagesPerBitmapPage;
   if (slot >= kReferenceSlots) throw Error(errc::kUnspecified, "A usage map cannot reach page " + std::to_string(page) + ".");
-  uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+  uint32_t mapPage = ByteView(row).u32(1 + 4 * slot);
   if (mapPage == 0) {
     // A new bitmap page. Its own global-map bit is cleared after the slot is in place, so
     // the global map, which may be the very map being extended, never recurses endlessly.
@@ -188,9 +189,9 @@ void PageWorkspace::setUsage(uint32_t ptr, uint32_t page, bool present, MapRole 
 }
 
 std::vector<uint8_t> PageWorkspace::readMapRow(uint32_t ptr) {
-  PageBytes copy = read(rowPointerPage(ptr));
+  PageBytes copy = read(RowPointer::fromRaw(ptr).page);
   DataPageBuilder dp(copy);
-  auto row = dp.row(rowPointerRow(ptr));
+  auto row = dp.row(RowPointer::fromRaw(ptr).row);
   if (row.empty()) throw Error(errc::kUnspecified, "Empty usage map row.");
   return {row.begin(), row.end()};
 }
@@ -201,7 +202,7 @@ bool PageWorkspace::hasUsage(uint32_t ptr, uint32_t page) {
   if (row[0] != usage_map_type::kReference) throw Error(errc::kUnspecified, "Unknown usage map kind.");
   const uint32_t slot = page / kPagesPerBitmapPage;
   if (slot >= kReferenceSlots || 1 + 4 * size_t{slot} + 4 > row.size()) return false;
-  const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+  const uint32_t mapPage = ByteView(row).u32(1 + 4 * slot);
   if (mapPage == 0) return false;
   const PageBytes& bm = read(mapPage);
   const uint32_t bit = page % kPagesPerBitmapPage;
@@ -234,11 +235,11 @@ std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
   };
   if (row[0] == usage_map_type::kInline) {
     if (row.size() < 5) throw Error(errc::kUnspecified, "A usage map row is too short.");
-    return firstSet(std::span<const uint8_t>(row).subspan(5), le::get32(row, 1), from);
+    return firstSet(std::span<const uint8_t>(row).subspan(5), ByteView(row).u32(1), from);
   }
   if (row[0] != usage_map_type::kReference) throw Error(errc::kUnspecified, "Unknown usage map kind.");
   for (uint32_t slot = from / kPagesPerBitmapPage; slot < kReferenceSlots && 1 + 4 * size_t{slot} + 4 <= row.size(); ++slot) {
-    const uint32_t mapPage = le::get32(row, 1 + 4 * slot);
+    const uint32_t mapPage = ByteView(row).u32(1 + 4 * slot);
     if (mapPage == 0) continue;
     const PageBytes& bm = read(mapPage);
     if (bm[0] != page_type::kUsageMap) throw Error(errc::kUnspecified, "A usage map points at a page that is not a map page.");
@@ -250,21 +251,21 @@ std::optional<uint32_t> PageWorkspace::nextUsage(uint32_t ptr, uint32_t from) {
 void PageWorkspace::markGlobalUsed(uint32_t page) {
   const FlagScope global(editingFreeSpace_, false);  // also for a free-space map's new bitmap page
   // The global map (page 1, row 0) has the inverted sense: a set bit is a free page.
-  auto row = mapRow(rowPointer(kGlobalMapPage, 0));
+  auto row = mapRow(RowPointer{kGlobalMapPage, 0}.raw());
   if (row[0] == usage_map_type::kReference) {
     setReferenceBit(row, page, false, true);
-    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    storeMapRow(RowPointer{kGlobalMapPage, 0}.raw(), row);
     return;
   }
   if (setInlineUsageBit(row, page, false)) {
-    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    storeMapRow(RowPointer{kGlobalMapPage, 0}.raw(), row);
     return;
   }
   growGlobalMap(std::move(row), page);
 }
 
 void PageWorkspace::growGlobalMap(std::vector<uint8_t> row, uint32_t page) {
-  const uint32_t start = le::get32(row, 1);
+  const uint32_t start = ByteView(row).u32(1);
   if (page < start) throw Error(errc::kUnspecified, "The global usage map does not cover page " + std::to_string(page) + ".");
   const size_t needed = (page - start) / 8 + 1;
   const size_t grown = (needed + kGlobalGrowStep - 1) / kGlobalGrowStep * kGlobalGrowStep;
@@ -273,18 +274,18 @@ void PageWorkspace::growGlobalMap(std::vector<uint8_t> row, uint32_t page) {
   if (start == 0 && extra + 2 <= dp.freeSpace()) {
     row.resize(5 + grown, 0xFF);  // pages beyond the old end are free
     setInlineUsageBit(row, page, false);
-    storeMapRow(rowPointer(kGlobalMapPage, 0), row);
+    storeMapRow(RowPointer{kGlobalMapPage, 0}.raw(), row);
     return;
   }
   // The page cannot hold a longer bitmap: switch to bitmap pages, keeping every page we
   // have (and the ones the switch itself allocates) marked as used.
   const uint32_t usedBefore = page;
   auto ref = buildReferenceUsageMap();
-  storeMapRow(rowPointer(kGlobalMapPage, 0), ref);
+  storeMapRow(RowPointer{kGlobalMapPage, 0}.raw(), ref);
   for (uint32_t p = 0; p <= usedBefore; ++p) {
-    auto cur = mapRow(rowPointer(kGlobalMapPage, 0));
+    auto cur = mapRow(RowPointer{kGlobalMapPage, 0}.raw());
     setReferenceBit(cur, p, false, true);
-    storeMapRow(rowPointer(kGlobalMapPage, 0), cur);
+    storeMapRow(RowPointer{kGlobalMapPage, 0}.raw(), cur);
   }
 }
 

@@ -28,7 +28,8 @@
 #include "jet/write/database_writer_state.h"
 #include "jet/util/error.h"
 #include "jet/format/index_key.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/write/row_release.h"
 #include "jet/format/row_view.h"
 #include "jet/util/unicode.h"
@@ -188,8 +189,8 @@ size_t DatabaseWriter::deleteRows(std::u16string_view table, const RowPredicate&
     // The row's bytes as stored: a row Jet moved leaves a pointer in its slot.
     std::span<const uint8_t> stored = DataPageBuilder(pageCopy).row(static_cast<uint8_t>(at.row));
     PageBytes moved;
-    if ((le::get16(pageCopy, kDataPageSlotsOffset + 2 * size_t{at.row}) & kRowDeletedFlags) == kRowOverflowFlag) {
-      const RowPointer movedTo = RowPointer::fromRaw(le::get32(stored, 0));
+    if ((ByteView(pageCopy).u16(kDataPageSlotsOffset + 2 * size_t{at.row}) & kRowDeletedFlags) == kRowOverflowFlag) {
+      const RowPointer movedTo = RowPointer::fromRaw(ByteView(stored).u32(0));
       if (movedTo.page >= pages_.pageCount()) throw Error(errc::kUnspecified, "A moved row points beyond the file.");
       moved = pages_.read(movedTo.page);
       DataPageBuilder target(moved);

@@ -5,7 +5,8 @@
 
 #include "jet/format/data_page_builder.h"
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/long_value.h"
 #include "jet/write/page_workspace.h"
 
@@ -22,10 +23,10 @@ std::vector<RowPointer> longValueRows(PageWorkspace& pages, std::span<const uint
   std::vector<RowPointer> rows;
   if (field.empty()) return rows;
   if (field.size() < kLongValueHeaderSize) throw damaged("header is too short");
-  const uint32_t word = le::get32(field, 0);
+  const uint32_t word = ByteView(field).u32(0);
   const uint32_t kind = word & ~kLongValueLengthMask;
   if (kind == kLongValueInline) return rows;
-  auto at = RowPointer::fromRaw(le::get32(field, 4));
+  auto at = RowPointer::fromRaw(ByteView(field).u32(4));
   if (kind == kLongValueSingleRow) {
     rows.push_back(at);
     return rows;
@@ -46,7 +47,7 @@ std::vector<RowPointer> longValueRows(PageWorkspace& pages, std::span<const uint
     if (piece.size() < 4) throw damaged("chain piece is too short");
     rows.push_back(at);
     remaining -= std::min(remaining, piece.size() - 4);
-    at = RowPointer::fromRaw(le::get32(piece, 0));
+    at = RowPointer::fromRaw(ByteView(piece).u32(0));
   }
   return rows;
 }
@@ -62,10 +63,10 @@ void releaseRows(PageWorkspace& pages, uint32_t owner, uint32_t freeMap, std::sp
     for (; i < sorted.size() && sorted[i].page == page; ++i) slots.push_back(static_cast<uint8_t>(sorted[i].row));
     if (page == 0 || page >= pages.pageCount()) continue;
     const PageBytes& current = pages.read(page);
-    if (current[0] != page_type::kData || le::get32(current, 4) != owner) continue;
-    const uint16_t count = le::get16(current, kDataPageRowCountOffset);
+    if (current[0] != page_type::kData || ByteView(current).u32(4) != owner) continue;
+    const uint16_t count = ByteView(current).u16(kDataPageRowCountOffset);
     std::erase_if(slots, [&](uint8_t s) {
-      return s >= count || (le::get16(current, kDataPageSlotsOffset + 2 * size_t{s}) & kRowDeletedFlags) == kRowDeletedFlags;
+      return s >= count || (ByteView(current).u16(kDataPageSlotsOffset + 2 * size_t{s}) & kRowDeletedFlags) == kRowDeletedFlags;
     });
     if (slots.empty()) continue;
     DataPageBuilder(pages.edit(page)).removeRows(slots);

@@ -94,12 +94,12 @@ void DatabaseWriter::createTable(const TableSpec& wanted) {
     DataPageBuilder::init(page, 0);
     DataPageBuilder dp(page);
     const auto empty = buildInlineUsageMap(0, kInlineBitmapBytes, {});
-    def.ownedPagesMap = rowPointer(mapPage, dp.append(empty));
-    def.freePagesMap = rowPointer(mapPage, dp.append(empty));
+    def.ownedPagesMap = RowPointer{mapPage, dp.append(empty)}.raw();
+    def.freePagesMap = RowPointer{mapPage, dp.append(empty)}.raw();
     for (auto& c : def.columns) {
       if (!c.isLongValue()) continue;
-      c.lvOwnedMap = rowPointer(mapPage, dp.append(empty));
-      c.lvFreeMap = rowPointer(mapPage, dp.append(empty));
+      c.lvOwnedMap = RowPointer{mapPage, dp.append(empty)}.raw();
+      c.lvFreeMap = RowPointer{mapPage, dp.append(empty)}.raw();
     }
   }
   rewriteTableDefinition(*st);

@@ -258,7 +258,7 @@ TEST(HostileFileTest, AStaleMapBitIsSkippedOnlyForAnotherTablesDataPage) {
   const uint32_t otherTablesPage = jet::readUsageMap(db.pager(), db.tableDef(u"Table2")->ownedPagesMap).front();
   const auto ptr = jet::RowPointer::fromRaw(table1->ownedPagesMap);
   const jet::DataPage mapPage(db.pager().read(ptr.page));
-  ASSERT_EQ(mapPage.row(ptr.row).u8(0), jet::kUsageMapInline);
+  ASSERT_EQ(mapPage.row(ptr.row).u8(0), jet::usage_map_type::kInline);
   const size_t mapRow = ptr.page * size_t{4096} + (mapPage.slot(ptr.row) & jet::kRowOffsetMask);
   const uint32_t mapStart = mapPage.row(ptr.row).u32(1);
   const Bytes original = readBytes(src);

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "jet/util/error.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/format/row_builder.h"
 #include "jet/format/row_view.h"
 #include "jet/format/text_encoding.h"
@@ -80,7 +81,7 @@ void expectReadsBack(const jet::TableDef& t, std::span<const uint8_t> row, const
       const auto want = textBytes(c, values[i]);
       EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.end()), want);
     } else if (c.type == ColumnType::Long) {
-      EXPECT_EQ(static_cast<int32_t>(jet::le::get32(got, 0)), values[i].get<int32_t>());
+      EXPECT_EQ(static_cast<int32_t>(jet::ByteView(got).u32(0)), values[i].get<int32_t>());
     } else {
       double d;
       ASSERT_EQ(got.size(), sizeof d);

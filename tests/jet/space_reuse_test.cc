@@ -10,7 +10,8 @@
 #include "jet/read/database.h"
 #include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
-#include "jet/util/le_bytes.h"
+#include "jet/util/byte_view.h"
+#include "jet/util/byte_builder.h"
 #include "jet/util/unicode.h"
 #include "jet/format/usage_map.h"
 #include "tests/jet/log_table.h"
@@ -32,7 +33,7 @@ bool sameBytes(std::span<const uint8_t> a, const std::vector<uint8_t>& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-uint16_t slotWord(const jet::PageBytes& p, size_t slot) { return jet::le::get16(p, 14 + 2 * slot); }
+uint16_t slotWord(const jet::PageBytes& p, size_t slot) { return jet::ByteView(p).u16(14 + 2 * slot); }
 
 // The page's free-space field against what its slots hold.
 void expectConsistent(jet::PageBytes& p) {

@@ -1,6 +1,6 @@
-// Little-endian field access on page buffers. Every access is bounds-checked: a field that
-// would run past the buffer throws, so a damaged page can never make us read or write
-// outside it.
+// Little-endian stores into page buffers, and an appending builder for variable-length
+// structures. Every store is bounds-checked: a field that would run past the buffer throws.
+// Reads go through ByteView (byte_view.h), the one reader of little-endian fields.
 #pragma once
 
 #include <cstddef>
@@ -10,34 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "jet/util/error.h"
+#include "jet/util/byte_view.h"
 
 namespace jet::le {
-
-// Built out of line so that checkRange inlines to a compare and a branch.
-[[noreturn, gnu::noinline, gnu::cold]] inline void throwPastEnd(size_t size, size_t offset) {
-  throw Error(errc::kUnspecified, "Field at offset " + std::to_string(offset) +
-                                      " runs past the end of a " + std::to_string(size) +
-                                      "-byte buffer.");
-}
 
 inline void checkRange(size_t size, size_t offset, size_t width) {
   if (offset > size || width > size - offset) [[unlikely]] throwPastEnd(size, offset);
 }
 
-inline uint8_t get8(std::span<const uint8_t> b, size_t off) {
-  checkRange(b.size(), off, 1);
-  return b[off];
-}
-inline uint16_t get16(std::span<const uint8_t> b, size_t off) {
-  checkRange(b.size(), off, 2);
-  return static_cast<uint16_t>(b[off] | (b[off + 1] << 8));
-}
-inline uint32_t get32(std::span<const uint8_t> b, size_t off) {
-  checkRange(b.size(), off, 4);
-  return static_cast<uint32_t>(b[off]) | (static_cast<uint32_t>(b[off + 1]) << 8) |
-         (static_cast<uint32_t>(b[off + 2]) << 16) | (static_cast<uint32_t>(b[off + 3]) << 24);
-}
 inline void put8(std::span<uint8_t> b, size_t off, uint8_t v) {
   checkRange(b.size(), off, 1);
   b[off] = v;
