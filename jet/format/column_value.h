@@ -4,6 +4,8 @@
 //   Text UCS-2LE or compressed (text_decoding.h); Binary and types the engine does not know:
 //   the bytes; Decimal 17 bytes: sign byte (0x80 negative), then four 32-bit little-endian
 //   words, most significant first, scale from the column definition.
+//
+// Layout: docs/file-format.md#column-values
 #pragma once
 
 #include "jet/util/byte_view.h"

@@ -1,5 +1,7 @@
 // The Connect text of a link: an optional source type, then "KEY=value" parts parted by ';'
 // ("MS Access;PWD=secret", ";DATABASE=C:\be.mdb", "ODBC;DSN=Staff;UID=sa").
+//
+// Layout: docs/file-format.md#linked-tables
 #pragma once
 
 #include <optional>

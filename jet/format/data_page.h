@@ -9,6 +9,8 @@
 // Rows are packed downwards from the end of the page: slot 0 ends at the page end, slot i ends
 // where slot i-1 starts. The free space is the gap between the slot table and the lowest row
 // (so in every page Access or we wrote), deleted rows' extents included in the rows.
+//
+// Layout: docs/file-format.md#data-pages
 #pragma once
 
 #include <cstdint>

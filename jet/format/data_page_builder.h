@@ -12,6 +12,8 @@
 // i-1 starts. A removed row gets both flag bits (0xC000) and an empty extent: its slot stays,
 // pointing where the previous row starts, its bytes go back to the page. That is how Jet
 // leaves the pages it deletes from (slot words 0xC000 | offset, 0xD000 for slot 0).
+//
+// Layout: docs/file-format.md#data-pages
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,8 @@
 //   0x6E  4   default sort order: LCID (2), unknown (1), sort version (1)   (Jet 3: 0x3A, 2 bytes)
 //   0x72  8   creation date, a double in days since 1899-12-30
 // A file without a password stores the date mask itself, which decodes to all zeros.
+//
+// Layout: docs/file-format.md#header-page
 #pragma once
 
 #include <array>

@@ -15,6 +15,8 @@
 //   0x72  double                 creation date (days since 1899-12-30)
 //   0x98  54 06 00 00 "4.0"      not masked; constant
 //   0xE00 01 01 then 00 01 ...   constant tail region
+//
+// Layout: docs/file-format.md#header-page
 #pragma once
 
 #include <string>

@@ -5,6 +5,8 @@
 //   Text (General, legacy sort order)  one or two code bytes per character, case folded,
 //                      trailing blanks dropped, then 01 00
 // A leaf entry is the key followed by the row's page (3 bytes, big-endian) and row slot.
+//
+// Layout: docs/file-format.md#index-keys
 #pragma once
 
 #include <cstdint>

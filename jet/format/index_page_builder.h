@@ -10,6 +10,8 @@
 // a node entry repeats the greatest entry of its child.
 // We always write prefix length 0; pages written by Access may use a prefix and are read
 // with it.
+//
+// Layout: docs/file-format.md#index-pages
 #pragma once
 
 #include <cstdint>

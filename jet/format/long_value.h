@@ -6,6 +6,8 @@
 //   12    inline data
 // A chain row starts with the row pointer of the next piece (0 at the end), then data; the
 // total length says where the last piece ends.
+//
+// Layout: docs/file-format.md#long-values
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 //   a chain           header flag 0 + pointer to the first piece; each piece is
 //                     u32 next row pointer (0 at the end) + up to kLvalChainPieceSize bytes
 // LVAL pages are data pages whose owner field reads "LVAL".
+//
+// Layout: docs/file-format.md#long-values
 #pragma once
 
 #include <cstdint>

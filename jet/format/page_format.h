@@ -1,5 +1,7 @@
 // The page: its sizes, the type byte every page starts with, and the row pointer that names a
 // row of a page.
+//
+// Layout: docs/file-format.md#file-and-pages
 #pragma once
 
 #include <array>

@@ -2,6 +2,8 @@
 // page encoding of "encoded" databases (every page but page 0, key = encoding key XOR page
 // number, both little-endian 32-bit). Page 0 is passed through as stored: its own mask is the
 // header's business (header_page.h).
+//
+// Layout: docs/file-format.md#rc4-page-encoding
 #pragma once
 
 #include <cstdint>

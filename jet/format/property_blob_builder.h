@@ -8,6 +8,8 @@
 //          u32 length of the name part (incl. itself), u16 name byte length, UCS-2LE name,
 //          then entries: u16 entry length (incl.), u8 DDL flag, u8 Jet type code,
 //          u16 index into the names, u16 value length, value bytes
+//
+// Layout: docs/file-format.md#property-blobs
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 //   null mask: ceil(count/8) bytes, bit = column number, 1 = present; Yes/No values are the
 //   bit itself
 // The var part (EOD, offsets, count) is omitted when the table has no variable columns.
+//
+// Layout: docs/file-format.md#row-layout
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,8 @@
 // A table without variable columns stores only the count, the fixed area and the null mask.
 // Yes/No values are their null-mask bit. Columns numbered at or beyond the row's count (added
 // after the row was written) are Null.
+//
+// Layout: docs/file-format.md#row-layout
 #pragma once
 
 #include <cstdint>

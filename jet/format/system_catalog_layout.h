@@ -1,5 +1,7 @@
 // The four system tables Jet creates in every database (MSysObjects, MSysACEs, MSysQueries,
 // MSysRelationships), their rows in a new file, and the rules for catalog rows of new tables.
+//
+// Layout: docs/file-format.md#system-catalog
 #pragma once
 
 #include <cstdint>

@@ -28,6 +28,8 @@
 //           logical index names (2-byte length + UCS-2LE)
 //           long-value column maps, 10 bytes each: column number (2), owned map (4), free map (4)
 //           FF FF
+//
+// Layout: docs/file-format.md#table-definitions
 #pragma once
 
 #include <cstdint>

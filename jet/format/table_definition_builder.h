@@ -5,6 +5,8 @@
 // the logical indexes sorted by index name, while column numbers give the real order; we do
 // the same. Fields Jet leaves as garbage (fixed offset of variable columns, spare index
 // slots) are written as zero.
+//
+// Layout: docs/file-format.md#table-definitions
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 // Jet 4 stored text. Plain values are UCS-2LE. A value that begins with FF FE uses "compressed
 // Unicode": it starts in one-byte mode (each byte a character U+0000..U+00FF) and every 00 byte
 // switches between one-byte and two-byte (UCS-2LE) mode.
+//
+// Layout: docs/file-format.md#text-storage
 #pragma once
 
 #include <bit>

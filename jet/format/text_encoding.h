@@ -3,6 +3,8 @@
 // Compressed form: FF FE, then one byte per character while in compressed mode; a 00 byte
 // toggles to two bytes per character and back. We only write the simple form (every
 // character in U+0001..U+00FF, one byte each), and only when it is shorter, as Jet does.
+//
+// Layout: docs/file-format.md#text-storage
 #pragma once
 
 #include <cstdint>

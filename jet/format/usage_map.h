@@ -6,6 +6,8 @@
 //                   starting at byte 4.
 // The global map on page 1 uses the inverted sense (a set bit = a free page), and marks the
 // pages past the end free: read it `inverted`, which leaves those out.
+//
+// Layout: docs/file-format.md#usage-maps
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,8 @@
 // A bitmap page (kind 0x05): 05 01 00 00, then 4092 bitmap bytes.
 // In the global map (page 1, row 0) a set bit means the page is free; everywhere else a set
 // bit means the page belongs to the object.
+//
+// Layout: docs/file-format.md#usage-maps
 #pragma once
 
 #include <cstdint>

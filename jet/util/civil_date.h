@@ -1,5 +1,7 @@
 // Calendar dates and Jet's day numbers. Day 0 is 1899-12-30, the day Jet's date values count
 // from; the calendar is the proleptic Gregorian one, for every year.
+//
+// Layout: docs/file-format.md#dates
 #pragma once
 
 #include <cstdint>

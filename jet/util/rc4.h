@@ -1,5 +1,7 @@
 // RC4 stream cipher: the header mask and the page encoding of "encoded" databases both use it.
 // Encoding and decoding are the same operation.
+//
+// Layout: docs/file-format.md#rc4
 #pragma once
 
 #include <cstdint>
