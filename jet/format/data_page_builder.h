@@ -1,17 +1,8 @@
-// Data pages (kind 0x01): table rows, long-value rows and usage-map rows.
-//
-//   0x00 u8  0x01            page kind
-//   0x01 u8  0x01
-//   0x02 u16 free space      4096 - 14 - 2*slots - sum of row sizes
-//   0x04 u32 owner           TDEF page of the table; "LVAL" on long-value pages; 0 on
-//                            usage-map pages; 1 on page 1
-//   0x08 u32 0
-//   0x0C u16 slot count
-//   0x0E u16 slot offsets    low 13 bits = row start; 0x4000/0x8000 are flags
-// Rows are packed downwards from the page end: slot 0 ends at 4096, slot i ends where slot
-// i-1 starts. A removed row gets both flag bits (0xC000) and an empty extent: its slot stays,
-// pointing where the previous row starts, its bytes go back to the page. That is how Jet
-// leaves the pages it deletes from (slot words 0xC000 | offset, 0xD000 for slot 0).
+// Editing data pages (type 0x01) in place: appending, removing and repacking rows; the layout
+// is in data_page.h, which reads them. A removed row gets both flag bits (0xC000) and an empty
+// extent: its slot stays, pointing where the previous row starts, and its bytes go back to the
+// page. That is how Jet leaves the pages it deletes from (slot words 0xC000 | offset, 0xD000
+// for slot 0).
 //
 // Layout: docs/file-format.md#data-pages
 #pragma once

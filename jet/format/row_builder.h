@@ -1,12 +1,6 @@
-// Encodes one table row (Jet 4.0 layout).
-//
-//   u16 column count (the table's max columns when written)
-//   fixed area: every fixed column at its offset, full size even when Null
-//   variable data, back to back in var-index order
-//   u16 end-of-data offset, u16 offsets of var slots n-1 .. 0, u16 var slot count n
-//   null mask: ceil(count/8) bytes, bit = column number, 1 = present; Yes/No values are the
-//   bit itself
-// The var part (EOD, offsets, count) is omitted when the table has no variable columns.
+// Encodes one table row in the layout row_view.h reads. Every fixed column takes its full
+// size even when Null, and the row's column count is the table's largest column count, as
+// Jet writes them.
 //
 // Layout: docs/file-format.md#row-layout
 #pragma once

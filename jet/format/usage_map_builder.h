@@ -1,14 +1,6 @@
-// Usage maps: which pages an object owns (or, for the global map, which pages are free).
-//
-// A usage map is a row on a data page. Two forms:
-//   inline    (type 0x00): u8 0x00, u32 start page, then a bitmap; bit k (byte k/8, LSB
-//             first) stands for page start+k. Table maps carry 64 bitmap bytes (512 pages);
-//             the global map on page 1 grows its bitmap as the file grows.
-//   reference (type 0x01): u8 0x01, then 17 u32 page numbers of bitmap pages (0 = none);
-//             page n is bit n % 32736 of bitmap page n / 32736.
-// A bitmap page (kind 0x05): 05 01 00 00, then 4092 bitmap bytes.
-// In the global map (page 1, row 0) a set bit means the page is free; everywhere else a set
-// bit means the page belongs to the object.
+// Building usage maps and setting their bits; the two kinds are laid out in usage_map.h, which
+// reads them. Table maps are written inline with 64 bitmap bytes (512 pages), as Jet writes
+// them; the global map on page 1 grows its bitmap as the file grows.
 //
 // Layout: docs/file-format.md#usage-maps
 #pragma once
