@@ -1,13 +1,13 @@
 #include "data/value_convert.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "data/error.h"
 #include "data/text.h"
 #include "jet/sql/compare.h"
 #include "jet/sql/date_text.h"
+#include "jet/util/value_text.h"
 
 namespace data {
 namespace {
@@ -22,12 +22,6 @@ using jet::Value;
 [[noreturn]] void outOfRange(const ColumnTarget& c, const std::string& why) {
   fail(errc::kIntegrityViolation, "The value is refused by the column '" + toUtf8(c.name) +
                                       "': " + why + ".");
-}
-
-std::u16string ascii(const char* s) {
-  std::u16string out;
-  for (; *s; ++s) out += static_cast<char16_t>(*s);
-  return out;
 }
 
 std::optional<double> parseNumber(std::u16string_view text) {
@@ -63,51 +57,6 @@ T integral(double d, double lo, double hi, const ColumnTarget& c) {
 
 }  // namespace
 
-std::u16string textOf(const Value& v) {
-  return std::visit(
-      [](const auto& x) -> std::u16string {
-        using T = std::decay_t<decltype(x)>;
-        char buf[64];
-        if constexpr (std::is_same_v<T, jet::Null>) return u"";
-        else if constexpr (std::is_same_v<T, std::u16string>) return x;
-        else if constexpr (std::is_same_v<T, bool>) return x ? u"True" : u"False";
-        else if constexpr (std::is_same_v<T, uint8_t> || std::is_same_v<T, int16_t> ||
-                           std::is_same_v<T, int32_t>) {
-          std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(x));
-          return ascii(buf);
-        } else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) {
-          std::snprintf(buf, sizeof buf, std::is_same_v<T, float> ? "%.7g" : "%.15g", double(x));
-          return ascii(buf);
-        } else if constexpr (std::is_same_v<T, jet::Currency>) {
-          long long whole = x.scaled / 10000, frac = std::llabs(x.scaled % 10000);
-          std::snprintf(buf, sizeof buf, "%s%lld", (x.scaled < 0 && whole == 0) ? "-" : "", whole);
-          std::u16string out = ascii(buf);
-          if (frac) {
-            std::snprintf(buf, sizeof buf, ".%04lld", frac);
-            std::string f = buf;
-            while (f.back() == '0') f.pop_back();
-            out += ascii(f.c_str());
-          }
-          return out;
-        } else if constexpr (std::is_same_v<T, jet::DateTime>) {
-          return jet::sql::formatDate(x.days);
-        } else if constexpr (std::is_same_v<T, jet::Guid>) {
-          const auto& b = x.bytes;
-          std::snprintf(buf, sizeof buf,
-                        "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                        b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11],
-                        b[12], b[13], b[14], b[15]);
-          return ascii(buf);
-        } else if constexpr (std::is_same_v<T, jet::Decimal>) {
-          std::snprintf(buf, sizeof buf, "%.*f", int(x.scale), jet::sql::toNumber(Value(x)));
-          return ascii(buf);
-        } else {
-          return u"";  // bytes have no text form; refused by the caller
-        }
-      },
-      v.storage());
-}
-
 void convertInPlace(Value& v, const ColumnTarget& c) {
   if (v.isNull()) return;
   switch (c.type) {
@@ -123,7 +72,7 @@ void convertInPlace(Value& v, const ColumnTarget& c) {
       };
       // A text is its own text form: the value stays as it came.
       if (const auto* text = v.getIf<std::u16string>()) return check(*text);
-      std::u16string text = textOf(v);
+      std::u16string text = jet::textOf(v);
       check(text);
       v = Value(std::move(text));
       return;

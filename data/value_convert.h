@@ -1,8 +1,8 @@
 // The value a column stores when a caller writes `value` into it: Null stays Null; numbers
 // convert between widths when they fit; texts convert to numbers and dates when they read
-// as one; anything converts to text. A value the column refuses raises
-// errc::kTypeMismatch (no sensible conversion) or errc::kIntegrityViolation (too long,
-// out of range).
+// as one; anything but binary converts to text (jet::textOf). A value the column refuses
+// raises errc::kTypeMismatch (no sensible conversion) or errc::kIntegrityViolation (too
+// long, out of range).
 #pragma once
 
 #include <string>
@@ -22,8 +22,5 @@ struct ColumnTarget {
 jet::Value convertForColumn(jet::Value value, const ColumnTarget& column);
 // The same, where the value lies: one the column takes as it is is left untouched.
 void convertInPlace(jet::Value& value, const ColumnTarget& column);
-// The text form of a value (numbers in plain decimal, dates as yyyy-mm-dd hh:mm:ss,
-// truth values as True/False).
-std::u16string textOf(const jet::Value& value);
 
 }  // namespace data

@@ -10,24 +10,15 @@
 namespace tools {
 
 std::string formatDateTime(double days) {
-  if (!std::isfinite(days) || std::fabs(days) > 3e6) return formatDouble(days);
-  // Negative values count whole days backwards but keep a positive time of day.
-  double whole = std::trunc(days);
-  double frac = std::fabs(days - whole);
-  int64_t ms = std::llround(frac * 86400000.0);
-  int64_t day = static_cast<int64_t>(whole);
-  if (ms >= 86400000) {
-    ms -= 86400000;
-    day += days < 0 ? -1 : 1;
-  }
-  const jet::CivilDate date = jet::dateOfJetDay(day);
-  const int64_t y = date.year;
-  const unsigned m = date.month, d = date.day;
+  // The engine's one split of a date value, to the millisecond the oracles print.
+  const auto moment = jet::momentOfJetDate(days, 1000);
+  if (!moment) return formatDouble(days);
+  const jet::CivilDate& d = moment->date;
+  const int64_t ms = moment->ticks, secs = ms / 1000;
   char buf[64];
-  int64_t secs = ms / 1000;
-  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m, d,
-                static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                static_cast<long long>(secs % 60));
+  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(d.year),
+                d.month, d.day, static_cast<long long>(secs / 3600),
+                static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
   std::string out = buf;
   if (ms % 1000 != 0) {
     std::snprintf(buf, sizeof buf, ".%03lld", static_cast<long long>(ms % 1000));

@@ -29,8 +29,11 @@ void applyHeaderMask(std::span<uint8_t> page0, bool jet3) {
 }
 
 std::array<uint8_t, 4> passwordMask(double creationDate) {
-  // The integer part, as a signed 32-bit number; dates far outside that range cannot occur in
-  // a real header, so clamp rather than overflow.
+  // The whole days truncated toward zero, as a signed 32-bit number: -0.5 gives 0, not -1.
+  // Jackcess (DatabaseImpl.getPasswordMask) casts the date to int, which truncates; mdb-reader
+  // (Database.ts) floors instead, and mdbtools does not apply this mask. The two agree from
+  // 1899-12-30 on, and Jet stamps a file with the time it makes it. Dates far outside the
+  // 32-bit range cannot occur in a real header, so clamp rather than overflow.
   double whole = std::trunc(creationDate);
   int32_t days = 0;
   if (std::isfinite(whole)) {

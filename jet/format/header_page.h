@@ -8,8 +8,8 @@
 //             bytes); the fields below lie inside it:
 //   0x3C  2   default code page
 //   0x3E  4   page encoding key; 0 = pages stored in clear
-//   0x42  40  database password, UCS-2LE, also XOR-ed with the 4 bytes of the integer part of the
-//             creation date repeated (Jet 3: 20 single-byte characters, no date mask)
+//   0x42  40  database password, UCS-2LE, also XOR-ed with the 4 bytes of the creation date's whole
+//             days (truncated toward zero) repeated (Jet 3: 20 single-byte characters, no date mask)
 //   0x6E  4   default sort order: LCID (2), unknown (1), sort version (1)   (Jet 3: 0x3A, 2 bytes)
 //   0x72  8   creation date, a double in days since 1899-12-30
 // A file without a password stores the date mask itself, which decodes to all zeros.
@@ -55,7 +55,8 @@ struct HeaderPage {
 
 // XORs the masked region of a header page with the fixed keystream (masks and unmasks).
 void applyHeaderMask(std::span<uint8_t> page0, bool jet3);
-// The 4 bytes the Jet 4 password is XOR-ed with, from the creation date.
+// The 4 bytes the Jet 4 password is XOR-ed with, from the creation date; the one rule the
+// reader and the builder both use.
 std::array<uint8_t, 4> passwordMask(double creationDate);
 
 // Decodes a header page as stored in the file. `fileName` names the file in errors: not a Jet

@@ -33,10 +33,4 @@ inline constexpr size_t kMaxPasswordLength = 20;
 // longer than kMaxPasswordLength.
 PageBytes buildHeaderPage(double creationDate, std::u16string_view password);
 
-// XORs 0x18..0x97 with the RC4 keystream of Jet's fixed header key; its own inverse.
-void applyHeaderMask(PageBytes& page);
-
-// Reads the password back from a header page as stored (masked): "" when none is set.
-std::u16string headerPassword(const PageBytes& maskedPage);
-
 }  // namespace jet

@@ -1,24 +1,8 @@
 #include "jet/sql/collation.h"
 
-namespace jet::sql {
+#include "jet/util/unicode.h"
 
-char16_t foldCase(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return char16_t(c + 32);
-  if (c == 0x178) return 0xFF;
-  if (c >= 0x100 && c <= 0x17F) {
-    // Latin Extended-A pairs upper/lower case on even/odd code points, with the parity
-    // flipped in 0x139-0x148 and 0x179-0x17E; 0x130, 0x131, 0x138 and 0x149 stand alone.
-    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-    bool flipped = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    bool upper = flipped ? (c & 1) : !(c & 1);
-    return upper ? char16_t(c + 1) : c;
-  }
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return char16_t(c + 32);
-  if (c >= 0x410 && c <= 0x42F) return char16_t(c + 32);
-  if (c >= 0x400 && c <= 0x40F) return char16_t(c + 80);
-  return c;
-}
+namespace jet::sql {
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;

@@ -1,5 +1,5 @@
 // Text comparison as Jet's General sort order sees it for equality: without regard to
-// letter case (Latin, Greek and Cyrillic letters), but with regard to accents, blanks and
+// letter case (jet::foldCase, the engine's one fold), but with regard to accents, blanks and
 // every other character. Ordering compares the case-folded UTF-16 code units, which agrees
 // with General order for unaccented Latin text.
 #pragma once
@@ -9,7 +9,6 @@
 
 namespace jet::sql {
 
-char16_t foldCase(char16_t c);
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 int compareText(std::u16string_view a, std::u16string_view b);  // <0, 0, >0
 // Equal texts (in the sense above) hash alike.

@@ -1,8 +1,5 @@
 #include "jet/sql/date_text.h"
 
-#include <cmath>
-#include <cstdio>
-
 #include "jet/util/civil_date.h"
 
 namespace jet::sql {
@@ -84,28 +81,6 @@ std::optional<double> parseDateText(std::u16string_view text) {
     *days += (h * 3600 + mi * 60 + se) / 86400.0;
   }
   return days;
-}
-
-std::u16string formatDate(double days) {
-  double whole = std::floor(days);
-  // Jet stores times before 1899-12-30 with the fraction counting forward from the day.
-  double fraction = std::fabs(days - std::trunc(days));
-  long long day = static_cast<long long>(days < 0 ? std::ceil(days) : whole);
-  const CivilDate date = dateOfJetDay(day);
-  const int y = static_cast<int>(date.year);
-  const unsigned m = date.month, d = date.day;
-  long secs = std::lround(fraction * 86400.0);
-  if (secs >= 86400) secs = 86399;
-  char buf[40];
-  if (secs == 0) {
-    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", y, m, d);
-  } else {
-    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02ld:%02ld:%02ld", y, m, d, secs / 3600,
-                  (secs / 60) % 60, secs % 60);
-  }
-  std::u16string out;
-  for (const char* p = buf; *p; ++p) out += static_cast<char16_t>(*p);
-  return out;
 }
 
 }  // namespace jet::sql

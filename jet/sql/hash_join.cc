@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "jet/util/error.h"
+#include "jet/util/unicode.h"
 #include "jet/sql/collation.h"
 
 namespace jet::sql {

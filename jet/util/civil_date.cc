@@ -1,5 +1,7 @@
 #include "jet/util/civil_date.h"
 
+#include <cmath>
+
 namespace jet {
 namespace {
 
@@ -29,6 +31,21 @@ CivilDate dateOfJetDay(int64_t day) {
   const unsigned d = doy - (153 * mp + 2) / 5 + 1;
   const unsigned m = mp < 10 ? mp + 3 : mp - 9;
   return {static_cast<int64_t>(yoe) + era * 400 + (m <= 2), m, d};
+}
+
+std::optional<CivilMoment> momentOfJetDate(double days, int64_t ticksPerSecond) {
+  if (!std::isfinite(days) || std::fabs(days) > 3e6) return std::nullopt;
+  const double whole = std::trunc(days);
+  const int64_t ticksPerDay = 86400 * ticksPerSecond;
+  int64_t day = static_cast<int64_t>(whole);
+  int64_t ticks = std::llround(std::fabs(days - whole) * static_cast<double>(ticksPerDay));
+  // Rounded up to midnight: the next day on the calendar, which for a negative value is the
+  // day number one higher too (-1.9999999 rounds to 1899-12-30, day 0).
+  if (ticks >= ticksPerDay) {
+    ticks -= ticksPerDay;
+    ++day;
+  }
+  return CivilMoment{dateOfJetDay(day), ticks};
 }
 
 }  // namespace jet

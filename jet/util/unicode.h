@@ -1,5 +1,5 @@
 // UTF-16 <-> UTF-8 at the edges of the engine, and the case folding Jet applies when it looks
-// up object names (tables, columns, indexes).
+// up object names (tables, columns, indexes) and compares text.
 #pragma once
 
 #include <cstring>
@@ -28,8 +28,32 @@ inline bool sameText(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
-// Simple one-to-one lower-casing of the Latin, Greek and Cyrillic letters in the BMP.
-char16_t foldCase(char16_t c);
+// The engine's one case fold, for object names and for text the SQL layer compares: the
+// one-to-one lower-casing of the Latin-1, Latin Extended-A, basic Greek and basic Cyrillic
+// capitals, merging only letters that Jet's General sort order codes alike (its legacy index
+// codes, as Jackcess tabulates them in index_codes_genleg.txt and index_codes_ext_genleg.txt).
+// A letter is left alone where that order tells it from every other (U+0130 İ). Inline: the
+// comparisons and hashes of the SQL layer call it once a character.
+inline char16_t foldCase(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  // Latin-1: À-Þ except ×.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
+  // İ (U+0130) is no capital of ı or i under General order: each sorts with its own accent mark.
+  if (c == 0x130) return c;
+  // Latin Extended-A: pairs, upper case even (with two odd-based runs).
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return static_cast<char16_t>(c | 1);
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) {
+    return (c & 1) ? static_cast<char16_t>(c + 1) : c;
+  }
+  if (c == 0x178) return 0xFF;
+  // Greek capitals, Ϊ and Ϋ with dialytika among them.
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 32);
+  // Cyrillic.
+  if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+  return c;
+}
+
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 std::u16string foldCase(std::u16string_view text);
 

@@ -8,7 +8,7 @@
 
 #include "data/ado.h"
 #include "data/text.h"
-#include "jet/sql/date_text.h"
+#include "jet/util/value_text.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -49,7 +49,7 @@ std::string asText(const data::Value& v) {
 
 std::string asDate(const data::Value& v) {
   if (v.isNull()) return "null";
-  std::string s = data::toUtf8(jet::sql::formatDate(v.get<data::DateTime>().days));
+  std::string s = data::toUtf8(jet::textOf(data::Value(v.get<data::DateTime>())));
   if (s.size() == 10) s += " 00:00:00";
   s[10] = 'T';
   return s;

@@ -24,6 +24,9 @@ TEST(ValueConvertTest, TextColumnsTakeAnyValueAsTextUpToTheirSize) {
   EXPECT_EQ(data::convertForColumn(Value(jet::Currency{-5000}), type), Value(std::u16string(u"-0.5")));
   EXPECT_EQ(data::convertForColumn(Value(jet::DateTime{36526.5}), type),
             Value(std::u16string(u"2000-01-01 12:00:00")));
+  // The same text as the run's text copy: to the nearest second, 23:59:59.7 the next day.
+  EXPECT_EQ(data::convertForColumn(Value(jet::DateTime{45000 + 86399.7 / 86400}), type),
+            Value(std::u16string(u"2023-03-16")));
   // Null stays Null and the empty text stays empty.
   EXPECT_TRUE(data::convertForColumn(Value(), type).isNull());
   EXPECT_EQ(data::convertForColumn(Value(std::u16string()), type), Value(std::u16string()));

@@ -1,12 +1,14 @@
 // UTF-8 <-> UTF-16 at the edges of the engine: error descriptions, names and passwords
 // from the command line or the window. Whatever comes in, the result is well formed, every
-// bad sequence shows as U+FFFD and no good character next to it is lost.
+// bad sequence shows as U+FFFD and no good character next to it is lost. And the one case fold.
 #include "jet/util/unicode.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "jet/sql/collation.h"
 
 namespace {
 
@@ -142,6 +144,26 @@ TEST(Unicode, AnyBytesGiveWellFormedTextThatKeepsItsAsciiCharacters) {
   }
   EXPECT_EQ(failures, 0);
   EXPECT_GT(replaced, 100000);  // most of these strings are malformed
+}
+
+// The fold merges only letters Jet's General sort order codes alike, whichever layer asks.
+TEST(Unicode, CaseFoldMergesWhatGeneralOrderCodesAlike) {
+  struct Pair {
+    char16_t a, b;
+    bool same;
+  } pairs[] = {
+      {u'Q', u'q', true},         {u'\u00C5', u'\u00E5', true}, {u'\u00D7', u'\u00F7', false},
+      {u'\u0178', u'\u00FF', true}, {u'\u0139', u'\u013A', true}, {u'\u0130', u'\u0131', false},
+      {u'\u0130', u'i', false},    {u'\u0130', u'I', false},    {u'\u03AA', u'\u03CA', true},
+      {u'\u03AB', u'\u03CB', true}, {u'\u0399', u'\u03CA', false}, {u'\u0401', u'\u0451', true},
+  };
+  for (const auto& p : pairs) {
+    SCOPED_TRACE(testing::Message() << std::hex << int(p.a) << " " << int(p.b));
+    EXPECT_EQ(jet::foldCase(p.a) == jet::foldCase(p.b), p.same);
+    const std::u16string a(1, p.a), b(1, p.b);
+    EXPECT_EQ(jet::equalsIgnoreCase(a, b), p.same);
+    EXPECT_EQ(jet::sql::equalsIgnoringCase(a, b), p.same);  // SQL compares with the same fold
+  }
 }
 
 }  // namespace

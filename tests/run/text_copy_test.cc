@@ -45,6 +45,9 @@ TEST(TextCopy, DatesAreCalendarDates) {
   EXPECT_EQ(textCopy(data::Value(jet::DateTime{61.0})), u"1900-03-01");
   EXPECT_EQ(textCopy(data::Value(jet::DateTime{36585.0})), u"2000-02-29");
   EXPECT_EQ(textCopy(data::Value(jet::DateTime{0.99999999})), u"1899-12-31");  // rounds up a day
+  // To the nearest second, as Jet shows a date: 23:59:59.7 is the next midnight.
+  EXPECT_EQ(textCopy(data::Value(jet::DateTime{45000 + 86399.7 / 86400})), u"2023-03-16");
+  EXPECT_EQ(textCopy(data::Value(jet::DateTime{-1.99999999})), u"1899-12-30");
 }
 
 TEST(TextCopy, BinaryAndGuid) {
