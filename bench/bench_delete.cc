@@ -16,7 +16,6 @@
 #include "bench/cert_table.h"
 #include "bench/peak_memory.h"
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 
 namespace {
@@ -31,7 +30,7 @@ void fill(const std::filesystem::path& file, long rows) {
   std::vector<jet::Value> v;
   for (long i = 0; i < rows; ++i) {
     bench::certRow(i, v);
-    w.insertRow(u"Tarvo_Certs", v);
+    w.insertRow(certfile::kCertTable, v);
   }
   w.flush();
 }
@@ -50,11 +49,7 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove(out);
   try {
-    jet::createDatabase(out);
-    {
-      auto db = jet::Database::open(out, u"", true);
-      jet::DatabaseWriter(db).createTable(bench::certTableSpec());
-    }
+    bench::createCertFile(out);
     auto start = std::chrono::steady_clock::now();
     fill(out, rows);
     std::printf("rows %ld  first fill %.2f s  file %.1f MiB  peak RSS %.1f MiB\n", rows, secondsSince(start),
@@ -65,7 +60,7 @@ int main(int argc, char** argv) {
       {
         auto db = jet::Database::open(out, u"", true);
         jet::DatabaseWriter w(db);
-        deleted = w.deleteRows(u"Tarvo_Certs");
+        deleted = w.deleteRows(certfile::kCertTable);
         w.flush();
       }
       const double deleteSecs = secondsSince(start);

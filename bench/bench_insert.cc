@@ -14,7 +14,6 @@
 #include <string>
 
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "bench/cert_table.h"
 #include "bench/peak_memory.h"
@@ -31,17 +30,16 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove(out);
   try {
-    jet::createDatabase(out);
+    bench::createCertFile(out);
     auto db = jet::Database::open(out, u"", true);
     jet::DatabaseWriter w(db, batched ? jet::DatabaseWriter::Durability::kBatched
                                       : jet::DatabaseWriter::Durability::kEachRow);
-    w.createTable(bench::certTableSpec());
 
     const auto start = std::chrono::steady_clock::now();
     std::vector<jet::Value> v;
     for (long i = 0; i < rows; ++i) {
       bench::certRow(i, v);
-      w.insertRow(u"Tarvo_Certs", v);
+      w.insertRow(certfile::kCertTable, v);
     }
     w.flush();
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

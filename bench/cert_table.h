@@ -1,24 +1,22 @@
-// The certificate-shaped table the writer benchmarks fill: Tarvo_Certs' twelve columns and
+// The certificate table the writer benchmarks fill, made as the run makes it, and
 // deterministic rows of the lengths a run writes.
 #pragma once
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "jet/write/database_writer.h"
+#include "certfile/cert_columns.h"
+#include "certfile/create.h"
+#include "jet/util/value.h"
 
 namespace bench {
 
-inline jet::TableSpec certTableSpec() {
-  jet::TableSpec wanted{u"Tarvo_Certs", {}};
-  wanted.columns.push_back({u"RecID", jet::ColumnType::Long, 255, true, false, false, u"Autoincrement Record ID"});
-  for (const char16_t* n : {u"LName", u"FName", u"Course"}) wanted.columns.push_back({n, jet::ColumnType::Text});
-  wanted.columns.push_back({u"Date", jet::ColumnType::DateTime});
-  wanted.columns.push_back({u"Location", jet::ColumnType::Text});
-  wanted.columns.push_back({u"Email", jet::ColumnType::Text});
-  wanted.columns.push_back({u"Expiration", jet::ColumnType::DateTime});
-  for (const char16_t* n : {u"LicenseNo", u"Office", u"Licensee", u"Type"}) wanted.columns.push_back({n, jet::ColumnType::Text});
-  return wanted;
+// A new certificate file at `file`: CreateAccessDatabase, then CreateAccessTable.
+inline void createCertFile(const std::filesystem::path& file) {
+  certfile::CreateAccessDatabase(file.u16string());
+  certfile::CreateAccessTable(file.u16string());
 }
 
 inline std::u16string numbered(const char* prefix, long i) {
@@ -26,9 +24,9 @@ inline std::u16string numbered(const char* prefix, long i) {
   return std::u16string(s.begin(), s.end());
 }
 
-// Row i (the autonumber left to the table) into `v`, resized to twelve values.
+// Row i (the autonumber left to the table) into `v`, one value a column.
 inline void certRow(long i, std::vector<jet::Value>& v) {
-  v.resize(12);
+  v.resize(1 + std::size(certfile::kDataColumns));
   v[0] = jet::Value();
   v[1] = numbered("Lastname", i % 5000);
   v[2] = numbered("First", i % 700);

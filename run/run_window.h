@@ -1,5 +1,6 @@
-// The window operations the extraction run uses, and nothing more. The Qt window implements
-// this interface; the run's tests drive the run with a recording fake.
+// The window operations the extraction run uses, and nothing more. Three front ends implement
+// this interface: the Qt window on Linux, the Win32 window on Windows and the batch front
+// end's window without a screen; the run's tests drive the run with a recording fake.
 #pragma once
 
 #include <filesystem>

@@ -19,7 +19,7 @@ set(TARVO_TEST_SHARED_DIR "Z:${shared}")
 #   support/write_trace.cc, drills/        children followed with fork and ptrace
 #   jet/crash_safety_test.cc,
 #   jet/delete_crash_test.cc               writers forked and killed at random
-#   jet/oracle_test.cc                     mdb-export, mdb-schema and node read our files back
+#   support/tests/oracle_test.cc           mdb-export, mdb-schema and node read our files back
 set(TARVO_WINDOWS_LEFT_OUT_SUPPORT ".*/support/write_trace\\.cc$")
 set(TARVO_WINDOWS_LEFT_OUT_SOURCES ".*/(oracle_test|crash_safety_test|delete_crash_test)\\.cc$")
 # Single tests, as a GoogleTest negative filter:

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "certfile/cert_columns.h"
 #include "data/engine_writes.h"
 #include "data/text.h"
 #include "jet/read/database.h"
@@ -26,22 +27,10 @@
 namespace {
 
 using namespace datatest;
+using certfile::kDataColumns;
 using testsupport::fileBytes;
 
 const std::u16string kProvider = u"Provider=Microsoft.Jet.OLEDB.4.0;";
-
-struct CertColumn {
-  const char16_t* name;
-  int type;
-};
-constexpr CertColumn kCertColumns[] = {
-    {u"LName", data::adVarWChar},    {u"FName", data::adVarWChar},
-    {u"Course", data::adVarWChar},   {u"Date", data::adDate},
-    {u"Location", data::adVarWChar}, {u"Email", data::adVarWChar},
-    {u"Expiration", data::adDate},   {u"LicenseNo", data::adVarWChar},
-    {u"Office", data::adVarWChar},   {u"Licensee", data::adVarWChar},
-    {u"Type", data::adVarChar},
-};
 
 // The certificate file as the system creates it, optionally without its last column.
 void createCertificateFile(const std::filesystem::path& file, bool withType = true) {
@@ -56,15 +45,15 @@ void createCertificateFile(const std::filesystem::path& file, bool withType = tr
   data::Column recId;
   recId.setParentCatalog(catalog);
   recId.setType(data::adInteger);
-  recId.setName(u"RecID");
+  recId.setName(certfile::kRecIdColumn);
   recId.properties().item(u"Autoincrement").setValue(true);
-  recId.properties().item(u"Description").setValue(std::u16string(u"Autoincrement Record ID"));
+  recId.properties().item(u"Description").setValue(std::u16string(certfile::kRecIdDescription));
   table.columns().append(recId);
-  for (const CertColumn& c : kCertColumns) {
+  for (const certfile::DataColumn& c : kDataColumns) {
     if (!withType && std::u16string_view(c.name) == u"Type") continue;
     table.columns().append(c.name, c.type);
+    if (c.attributes) table.columns().item(c.name).setAttributes(c.attributes);
   }
-  table.columns().item(u"Email").setAttributes(data::adColNullable);
   catalog.tables().append(table);
 }
 
@@ -118,10 +107,10 @@ TEST(WritePathTest, NewCertificateFileHasTheTableOthersRead) {
   ASSERT_EQ(schema[0].columns.size(), 12u);
   EXPECT_EQ(schema[0].columns[0].name, "RecID");
   EXPECT_EQ(schema[0].columns[0].type, "Long Integer");
-  for (size_t i = 0; i < std::size(kCertColumns); ++i) {
+  for (size_t i = 0; i < std::size(kDataColumns); ++i) {
     const auto& col = schema[0].columns[i + 1];
-    EXPECT_EQ(col.name, data::toUtf8(kCertColumns[i].name));
-    EXPECT_EQ(col.type, kCertColumns[i].type == data::adDate ? "DateTime" : "Text (255)");
+    EXPECT_EQ(col.name, data::toUtf8(kDataColumns[i].name));
+    EXPECT_EQ(col.type, kDataColumns[i].type == data::adDate ? "DateTime" : "Text (255)");
   }
   expectColumnsAsInReference(file);
   // The file is complete: a second create at the path is refused.
@@ -207,7 +196,7 @@ TEST(WritePathTest, TheRecordsetReadsBackTheRowsItStored) {
   // Every text at its full length is more than a row can hold: the file refuses the row and
   // the record set drops it.
   rs.addNew();
-  for (const CertColumn& c : kCertColumns) {
+  for (const certfile::DataColumn& c : kDataColumns) {
     if (c.type != data::adDate) rs.field(c.name).setValue(std::u16string(255, u'x'));
   }
   EXPECT_NE(errorOf([&] { rs.updateBatch(data::adAffectAll); }), 0);

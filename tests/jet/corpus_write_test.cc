@@ -13,6 +13,7 @@
 #include "jet/format/usage_map.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/oracle.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/paths.h"
 
 namespace ts = testsupport;
@@ -42,8 +43,7 @@ TEST(CorpusWriteTest, IndexedTableWithDeletedColumns) {
   // Access's distinct-key counters are not always exact; ours move by one per key won or lost.
   const auto counters = jet::Database::open(file).tableDef(u"Table1")->realIndexes;
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     w.insertRow(u"Table1", {Value(int32_t{7}), Value(int32_t{8}), text("baz"), text("baz2")});
     EXPECT_EQ(w.deleteRows(u"Table1", [](std::span<const Value> r) { return r[0] == Value(int32_t{0}); }), 1u);
     w.addColumn(u"Table1", {u"Added", ColumnType::Text, 20});
@@ -66,8 +66,7 @@ TEST(CorpusWriteTest, PrimaryKeyRefusesDuplicatesAndKeepsItsEntries) {
   ts::TempDir dir;
   const auto file = copyOf(dir, "mdb-reader/V2000_no-password.mdb");
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     try {
       w.insertRow(u"Table1", {Value(int32_t{2}), text("again")});
       ADD_FAILURE() << "a duplicate primary key was accepted";
@@ -91,8 +90,7 @@ TEST(CorpusWriteTest, NewTableBesideAccessObjects) {
   const auto file = copyOf(dir, "jackcess/testV2000.mdb");
   const size_t catalogBefore = jet::Database::open(file).catalog().size();
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     w.createTable({u"Tarvo_Certs", {{u"RecID", ColumnType::Long, 255, true}, {u"LName", ColumnType::Text}}});
     w.insertRow(u"Tarvo_Certs", {Value(), text("Lund")});
   }
@@ -111,8 +109,7 @@ TEST(CorpusWriteTest, DeletingMovedRowsGivesBackBothPlaces) {
   const auto file = copyOf(dir, "jackcess/overflowTestV2000.mdb");
   const auto rowName = [](const Row& r) { return r[0].isNull() ? r[1].get<std::u16string>() : r[0].get<std::u16string>(); };
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     const auto pick = [](std::span<const Value> r) {
       return r[1] == text("row3col3") || r[0] == text("row4col1");
     };
@@ -131,8 +128,7 @@ TEST(CorpusWriteTest, DeletingMovedRowsGivesBackBothPlaces) {
 
   const auto before = std::filesystem::file_size(file);
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     EXPECT_EQ(w.deleteRows(u"Table1"), 5u);
     w.insertRow(u"Table1", {text("only"), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value()});
   }
@@ -159,8 +155,7 @@ TEST(CorpusWriteTest, APredicateFailingMidPageLeavesRowsAndIndexesTogether) {
   ts::TempDir dir;
   const auto file = copyOf(dir, "jackcess/delColTestV2000.mdb");
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     int seen = 0;
     EXPECT_THROW(w.deleteRows(u"Table1",
                               [&](std::span<const Value>) {
@@ -172,8 +167,7 @@ TEST(CorpusWriteTest, APredicateFailingMidPageLeavesRowsAndIndexesTogether) {
   EXPECT_EQ(writertest::readWithOurReader(file, u"Table1").size(), 2u);
   {
     // Had the first row lost its index entries, this delete would find them missing.
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     EXPECT_EQ(w.deleteRows(u"Table1"), 2u);
     w.insertRow(u"Table1", {Value(int32_t{0}), Value(int32_t{2}), text("again"), Value()});
   }

@@ -16,11 +16,11 @@
 #endif
 
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/unicode.h"
 #include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 #include "tests/support/write_trace.h"
@@ -46,8 +46,7 @@ void insertRows(jet::DatabaseWriter& w, int32_t from, int32_t to) {
 
 [[noreturn]] void insertForever(const std::filesystem::path& file, Durability durability) {
   try {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db, durability);
+    ts::FileWriter w(file, durability);
     for (int32_t k = 1;; ++k) w.insertRow(u"Log", {Value(), Value(nameOf(k)), notesOf(k)});
   } catch (...) {
   }
@@ -55,10 +54,7 @@ void insertRows(jet::DatabaseWriter& w, int32_t from, int32_t to) {
 }
 
 void createLog(const std::filesystem::path& file, int32_t rows) {
-  jet::createDatabase(file);
-  auto db = jet::Database::open(file, u"", true);
-  jet::DatabaseWriter w(db);
-  w.createTable(writertest::logTableSpec());
+  ts::FileWriter w(file, {writertest::logTableSpec()});
   insertRows(w, 1, rows);
 }
 
@@ -97,8 +93,7 @@ void expectPrefix(const std::filesystem::path& file, size_t atLeast, size_t atMo
   EXPECT_TRUE(ts::mdbReaderDump(file, opt).table("Log").error.empty());
   // A later writer carries on after the surviving prefix, without reusing a number.
   {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file);
     const int32_t next = w.insertRow(u"Log", {Value(), Value(std::u16string(u"after")), Value()});
     EXPECT_EQ(next, static_cast<int32_t>(n + 1));
   }
@@ -166,14 +161,12 @@ int killBeforeEachWrite(int32_t rows, const std::function<void(jet::DatabaseWrit
   const auto start = dir / "start.mdb";
   createLog(start, rows);
   if (prepare) {
-    auto db = jet::Database::open(start, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(start);
     prepare(w);
   }
   const auto file = dir / "log.mdb";
   const auto work = [&] {
-    auto db = jet::Database::open(file, u"", true);
-    jet::DatabaseWriter w(db, Durability::kBatched);
+    ts::FileWriter w(file, Durability::kBatched);
     change(w);
     w.flush();
   };
@@ -247,8 +240,7 @@ TEST(CrashSafetyTest, ADeleteKilledBetweenAnyTwoWritesLeavesAPrefix) {
         last = expectPrefixRows(file, 0, last);  // never more rows than one write earlier
         if (::testing::Test::HasFailure()) return;
         {
-          auto db = jet::Database::open(file, u"", true);
-          jet::DatabaseWriter w(db);
+          ts::FileWriter w(file);
           insertRows(w, 1, kLater);
         }
         EXPECT_EQ(ts::mdbExport(file, "Log").rows.size(), last + kLater);

@@ -15,11 +15,11 @@
 #endif
 
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/unicode.h"
 #include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -39,8 +39,7 @@ Value notesOf(int32_t id) {
 }
 
 void insertRows(const std::filesystem::path& file, int32_t from, int32_t to) {
-  auto db = jet::Database::open(file, u"", true);
-  jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
+  ts::FileWriter w(file, jet::DatabaseWriter::Durability::kBatched);
   for (int32_t id = from; id < to; ++id) w.insertRow(u"Log", {Value(id), Value(nameOf(id)), notesOf(id)});
 }
 
@@ -50,8 +49,7 @@ void insertRows(const std::filesystem::path& file, int32_t from, int32_t to) {
     int32_t next = kRows + 1;
     for (int round = 0;; ++round) {
       {
-        auto db = jet::Database::open(file, u"", true);
-        jet::DatabaseWriter w(db);
+        ts::FileWriter w(file);
         if (round % 2 == 0) {
           w.deleteRows(u"Log");
         } else {
@@ -77,12 +75,7 @@ TEST(DeleteCrashTest, KilledDeletesAndRefillsLeaveWholeRows) {
     SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
     ts::TempDir dir;
     const auto file = dir / "log.mdb";
-    jet::createDatabase(file);
-    {
-      auto db = jet::Database::open(file, u"", true);
-      jet::DatabaseWriter w(db);
-      w.createTable(writertest::logTableSpec());
-    }
+    { ts::FileWriter created(file, {writertest::logTableSpec()}); }
     insertRows(file, 1, kRows + 1);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -114,8 +107,7 @@ TEST(DeleteCrashTest, KilledDeletesAndRefillsLeaveWholeRows) {
 
     // A later writer clears the table and numbers on after every surviving row.
     {
-      auto db = jet::Database::open(file, u"", true);
-      jet::DatabaseWriter w(db);
+      ts::FileWriter w(file);
       EXPECT_EQ(w.deleteRows(u"Log"), rows.size());
       const int32_t id = w.insertRow(u"Log", {Value(), Value(std::u16string(u"after")), Value()});
       if (!ids.empty()) {

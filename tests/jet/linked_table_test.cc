@@ -13,6 +13,7 @@
 #include "jet/sql/executor.h"
 #include "jet/util/unicode.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/paths.h"
 
 namespace {
@@ -28,10 +29,8 @@ void create(const fs::path& file, const std::u16string& password) {
 
 // A back end with the table People (Id, Name): rows 1 Ann, 2 Bo.
 void makeBackEnd(const fs::path& file, const std::u16string& password = u"") {
-  create(file, password);
-  auto db = jet::Database::open(file, password, true);
-  jet::DatabaseWriter w(db);
-  w.createTable({u"People", {{u"Id", jet::ColumnType::Long}, {u"Name", jet::ColumnType::Text}}});
+  testsupport::FileWriter w(file, {{u"People", {{u"Id", jet::ColumnType::Long}, {u"Name", jet::ColumnType::Text}}}},
+                            jet::DatabaseWriter::Durability::kEachRow, {password, {}});
   w.insertRow(u"People", {jet::Value(int32_t{1}), jet::Value(std::u16string(u"Ann"))});
   w.insertRow(u"People", {jet::Value(int32_t{2}), jet::Value(std::u16string(u"Bo"))});
 }
@@ -39,8 +38,7 @@ void makeBackEnd(const fs::path& file, const std::u16string& password = u"") {
 // A file of links only; it is created when it does not exist yet.
 void addLinks(const fs::path& file, const std::vector<jet::LinkSpec>& links, const std::u16string& password = u"") {
   if (!fs::exists(file)) create(file, password);
-  auto db = jet::Database::open(file, password, true);
-  jet::DatabaseWriter w(db);
+  testsupport::FileWriter w(file, testsupport::FileWriter::Durability::kEachRow, password);
   for (const auto& l : links) w.createLink(l);
 }
 
@@ -64,10 +62,8 @@ TEST(LinkedTableTest, QueriesReadLinkedRowsAndShareOneBackEnd) {
             {u"Staff", be.u16string(), u"People", u"MS Access;PWD=be-secret"},
             {u"Chained", u"mid.mdb", u"People", u""}},
            u"fe-secret");
-  {
-    auto db = jet::Database::open(fe, u"fe-secret", true);
-    jet::DatabaseWriter(db).createTable({u"Local", {{u"Id", jet::ColumnType::Long}}});
-  }
+  testsupport::FileWriter(fe, testsupport::FileWriter::Durability::kEachRow, u"fe-secret")
+      .createTable({u"Local", {{u"Id", jet::ColumnType::Long}}});
   addLinks(fe, {link(u"Again", fe, u"Local")}, u"fe-secret");
 
   auto db = jet::Database::open(fe, u"fe-secret");

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/error.h"
 #include "jet/util/unicode.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -25,10 +25,7 @@ Row person(int32_t id, const char* name) { return {Value(id), Value(jet::fromUtf
 class ChangeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    jet::createDatabase(file_);
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
-    w.createTable({u"People", {{u"Id", ColumnType::Long, 255, true}, {u"Name", ColumnType::Text}}});
+    ts::FileWriter w(file_, {{u"People", {{u"Id", ColumnType::Long, 255, true}, {u"Name", ColumnType::Text}}}});
     for (const char* n : {"Ann", "Bob", "Cid", "Dee", "Eve"}) w.insertRow(u"People", {Value(), Value(jet::fromUtf8(n))});
   }
   ts::TempDir dir_;
@@ -39,16 +36,14 @@ class ChangeTest : public ::testing::Test {
 
 TEST_F(ChangeTest, DeleteByPredicateThenAllThenInsertAgain) {
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file_);
     const size_t n = w.deleteRows(u"People", [](std::span<const Value> r) { return r[0].get<int32_t>() % 2 == 0; });
     EXPECT_EQ(n, 2u);
   }
   writertest::expectRowsEverywhere(file_, u"People", {"Id", "Name"},
                                    {person(1, "Ann"), person(3, "Cid"), person(5, "Eve")});
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file_);
     EXPECT_EQ(w.deleteRows(u"People"), 3u);
     EXPECT_EQ(w.deleteRows(u"People"), 0u);
     // The autonumber goes on where it was, as Jet's does after DELETE.
@@ -69,8 +64,7 @@ TEST_F(ChangeTest, DeleteLeavesTheStoredCountEqualToTheRowsLeft) {
   };
   const auto deleteAndCount = [&](const jet::RowPredicate& pick) {
     {
-      auto db = jet::Database::open(file_, u"", true);
-      jet::DatabaseWriter(db).deleteRows(u"People", pick);
+      ts::FileWriter(file_).deleteRows(u"People", pick);
     }
     return jet::Database::open(file_).tableDef(u"People")->rowCount;
   };
@@ -82,16 +76,14 @@ TEST_F(ChangeTest, DeleteLeavesTheStoredCountEqualToTheRowsLeft) {
   // does not delete again, and its new rows must not be counted on top of the old count.
   storeCount(4);
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter(db).insertRow(u"People", {Value(), Value(std::u16string(u"Fay"))});
+    ts::FileWriter(file_).insertRow(u"People", {Value(), Value(std::u16string(u"Fay"))});
   }
   EXPECT_EQ(jet::Database::open(file_).tableDef(u"People")->rowCount, 1u);
 }
 
 TEST_F(ChangeTest, AddedColumnsReadNullInOldRows) {
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file_);
     w.addColumn(u"People", {u"Type", ColumnType::Text});
     w.addColumn(u"People", {u"Joined", ColumnType::DateTime});
     w.addColumn(u"People", {u"Notes", ColumnType::Memo});

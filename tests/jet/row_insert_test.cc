@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/error.h"
 #include "jet/util/unicode.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/error_number.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -39,7 +39,6 @@ const std::vector<std::string> kEveryTypeNames = {"Id", "Name", "Notes", "Passed
 
 class WriterTest : public ::testing::Test {
  protected:
-  void SetUp() override { jet::createDatabase(file_); }
   ts::TempDir dir_;
   std::filesystem::path file_ = dir_ / "w.mdb";
 };
@@ -51,9 +50,7 @@ TEST_F(WriterTest, EveryTypeRoundTripsThroughAllThreeReaders) {
   const std::u16string rowMemo(500, u'r');      // one LVAL row
   std::vector<Row> expected;
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
-    w.createTable(everyType());
+    ts::FileWriter w(file_, {everyType()});
     const Row rows[] = {
         {Value(), Value(std::u16string(u"Ann Smith")), Value(std::u16string(u"short")), Value(true),
          Value(jet::DateTime{45000.5}), Value(2.25), Value(jet::Currency{1234500}), Value(int32_t{-7}),
@@ -83,9 +80,8 @@ TEST_F(WriterTest, EveryTypeRoundTripsThroughAllThreeReaders) {
 TEST_F(WriterTest, ManyRowsFillPagesAndKeepCountersExact) {
   std::vector<Row> expected;
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
-    w.createTable({u"Big", {{u"N", ColumnType::Long, 255, true}, {u"T", ColumnType::Text}}});
+    ts::FileWriter w(file_, {{u"Big", {{u"N", ColumnType::Long, 255, true}, {u"T", ColumnType::Text}}}},
+                     jet::DatabaseWriter::Durability::kBatched);
     for (int i = 0; i < 3000; ++i) {
       Row r{Value(), Value(jet::fromUtf8("row number " + std::to_string(i) + std::string(i % 97, '.')))};
       w.insertRow(u"Big", r);
@@ -108,12 +104,10 @@ TEST_F(WriterTest, ManyRowsFillPagesAndKeepCountersExact) {
 
 TEST_F(WriterTest, TextIsCompressedOnlyWhereTheColumnSaysSo) {
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
     jet::TableSpec t{u"Texts", {}};
     t.columns.push_back({u"Packed", ColumnType::Text, 255, false, false, true});
     t.columns.push_back({u"Plain", ColumnType::Text});
-    w.createTable(t);
+    ts::FileWriter w(file_, {t});
     w.insertRow(u"Texts", {Value(std::u16string(u"ZqZqZqZqZq")), Value(std::u16string(u"WkWkWkWkWk"))});
     // Characters outside Latin-1 cannot be compressed: stored as UCS-2 even when allowed.
     w.insertRow(u"Texts", {Value(std::u16string(u"Ω-sign")), Value(std::u16string(u"Ω-sign"))});
@@ -130,12 +124,10 @@ TEST_F(WriterTest, TextIsCompressedOnlyWhereTheColumnSaysSo) {
 
 TEST_F(WriterTest, RefusedRowsLeaveTheTableAsItWas) {
   {
-  auto db = jet::Database::open(file_, u"", true);
-  jet::DatabaseWriter w(db);
   jet::TableSpec wide{u"Wide", {}};
   for (int i = 0; i < 12; ++i) wide.columns.push_back({jet::fromUtf8("C" + std::to_string(i)), ColumnType::Text});
   wide.columns.push_back({u"Short", ColumnType::Text, 5});
-  w.createTable(wide);
+  ts::FileWriter w(file_, {wide});
   Row ok(13, Value(std::u16string(u"fine")));
   w.insertRow(u"Wide", ok);
 
@@ -159,12 +151,10 @@ TEST_F(WriterTest, RefusedRowsLeaveTheTableAsItWas) {
 
 TEST_F(WriterTest, CreateTableChecksItsSpecAndWritesProperties) {
   {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
     jet::TableSpec t{u"Tarvo_Certs", {}};
     t.columns.push_back({u"RecID", ColumnType::Long, 255, true, true, false, u"Autoincrement Record ID"});
     t.columns.push_back({u"Email", ColumnType::Text});
-    w.createTable(t);
+    ts::FileWriter w(file_, {t});
     EXPECT_NE(errorNumberOf([&] { w.createTable(t); }), 0);                                  // exists
     EXPECT_NE(errorNumberOf([&] { w.createTable({u"Bad'Name", t.columns}); }), 0);           // unencodable
     EXPECT_NE(errorNumberOf([&] { w.createTable({u"Twice", {t.columns[1], t.columns[1]}}); }), 0);
@@ -185,12 +175,7 @@ TEST_F(WriterTest, CreateTableChecksItsSpecAndWritesProperties) {
 }
 
 TEST_F(WriterTest, CreatedTableHasCatalogIndexAndPermissionRows) {
-  {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
-    w.createTable({u"First", {{u"A", ColumnType::Long}}});
-    w.createTable({u"Second_2", {{u"B", ColumnType::Text}}});
-  }
+  { ts::FileWriter created(file_, {{u"First", {{u"A", ColumnType::Long}}}, {u"Second_2", {{u"B", ColumnType::Text}}}}); }
   auto db = jet::Database::open(file_);
   auto objects = db.tableDef(u"MSysObjects");
   EXPECT_EQ(objects->rowCount, 10u);

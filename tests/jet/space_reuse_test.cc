@@ -8,7 +8,6 @@
 
 #include "jet/format/data_page_builder.h"
 #include "jet/read/database.h"
-#include "jet/write/database_create.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/byte_view.h"
 #include "jet/util/byte_builder.h"
@@ -16,6 +15,7 @@
 #include "jet/format/usage_map.h"
 #include "tests/jet/log_table.h"
 #include "tests/jet/written_file_check.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -58,25 +58,19 @@ Row logRow(int32_t id, int32_t k) { return {Value(id), Value(jet::fromUtf8("row 
 class ReuseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    jet::createDatabase(file_);
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
-    w.createTable(writertest::logTableSpec());
+    ts::FileWriter created(file_, {writertest::logTableSpec()}, jet::DatabaseWriter::Durability::kBatched);
   }
   void insert(int32_t from, int32_t to) {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
+    ts::FileWriter w(file_, jet::DatabaseWriter::Durability::kBatched);
     for (int32_t k = from; k < to; ++k) w.insertRow(u"Log", {Value(), logRow(0, k)[1], notesOf(k)});
   }
   // Rows with the name and notes of the given k, numbered by the table.
   void insertShapes(const std::vector<int32_t>& ks) {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db, jet::DatabaseWriter::Durability::kBatched);
+    ts::FileWriter w(file_, jet::DatabaseWriter::Durability::kBatched);
     for (int32_t k : ks) w.insertRow(u"Log", {Value(), logRow(0, k)[1], notesOf(k)});
   }
   size_t deleteWhere(const jet::RowPredicate& pick) {
-    auto db = jet::Database::open(file_, u"", true);
-    jet::DatabaseWriter w(db);
+    ts::FileWriter w(file_);
     return w.deleteRows(u"Log", pick);
   }
   uintmax_t size() const { return std::filesystem::file_size(file_); }

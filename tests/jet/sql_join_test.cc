@@ -5,13 +5,13 @@
 #include <fstream>
 #include <map>
 
-#include "jet/write/database_create.h"
 #include "jet/format/data_page.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/error.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/shared_scans.h"
 #include "jet/format/usage_map.h"
+#include "tests/support/file_writer.h"
 #include "tests/support/paths.h"
 
 namespace {
@@ -32,12 +32,10 @@ class SqlJoinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = dir_ / "joins.mdb";
-    jet::createDatabase(path_);
-    auto db = jet::Database::open(path_, u"", true);
-    jet::DatabaseWriter w(db);
-    w.createTable({u"People", {column(u"Id", ColumnType::Long), column(u"Code", ColumnType::Text)}});
-    w.createTable({u"Marks", {column(u"PersonId", ColumnType::Double), column(u"Code", ColumnType::Text),
-                              column(u"Small", ColumnType::Byte)}});
+    testsupport::FileWriter w(
+        path_, {{u"People", {column(u"Id", ColumnType::Long), column(u"Code", ColumnType::Text)}},
+                {u"Marks", {column(u"PersonId", ColumnType::Double), column(u"Code", ColumnType::Text),
+                            column(u"Small", ColumnType::Byte)}}});
     w.insertRow(u"People", {Value(int32_t{1}), text(u"abc")});
     w.insertRow(u"People", {Value(int32_t{2}), text(u"ABD")});
     w.insertRow(u"People", {Value(int32_t{3}), Value()});
@@ -93,8 +91,7 @@ TEST_F(SqlJoinTest, ConditionsOverBothSidesApplyAfterTheJoin) {
 // matches nothing.
 TEST_F(SqlJoinTest, AOneRowTableJoinsOnEitherSide) {
   {
-    auto db = jet::Database::open(path_, u"", true);
-    jet::DatabaseWriter w(db);
+    testsupport::FileWriter w(path_);
     w.createTable({u"One", {column(u"Code", ColumnType::Text), column(u"Id", ColumnType::Long)}});
     w.insertRow(u"One", {text(u"ABC"), Value()});
   }
@@ -111,8 +108,7 @@ TEST_F(SqlJoinTest, AOneRowTableJoinsOnEitherSide) {
 // column and with two: each probing row meets its partners in their own order.
 TEST_F(SqlJoinTest, ManyRowsJoinInProbingThenBuildOrder) {
   {
-    auto db = jet::Database::open(path_, u"", true);
-    jet::DatabaseWriter w(db);
+    testsupport::FileWriter w(path_);
     w.createTable({u"Small", {column(u"Id", ColumnType::Long), column(u"K", ColumnType::Long), column(u"T", ColumnType::Text)}});
     w.createTable({u"Large", {column(u"Id", ColumnType::Long), column(u"K", ColumnType::Long), column(u"T", ColumnType::Text)}});
     auto row = [](int32_t id, int32_t k) {
@@ -203,13 +199,11 @@ class SqlJoinKindsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = dir_ / "kinds.mdb";
-    jet::createDatabase(path_);
-    auto db = jet::Database::open(path_, u"", true);
-    jet::DatabaseWriter w(db);
-    w.createTable({u"Names", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
-                              column(u"Amount", ColumnType::Double)}});
-    w.createTable({u"Visits", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
-                               column(u"Amount", ColumnType::Long), column(u"Seq", ColumnType::Long)}});
+    testsupport::FileWriter w(
+        path_, {{u"Names", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
+                            column(u"Amount", ColumnType::Double)}},
+                {u"Visits", {column(u"Tag", ColumnType::Guid), column(u"Name", ColumnType::Text),
+                             column(u"Amount", ColumnType::Long), column(u"Seq", ColumnType::Long)}}});
     auto guid = [](uint8_t b) {
       jet::Guid g{};
       g.bytes.fill(b);
