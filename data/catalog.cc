@@ -262,18 +262,34 @@ void Tables::append(const Table& table) {
 
 Catalog::Catalog() : state_(std::make_shared<CatalogState>()) {}
 
-Connection Catalog::create(std::u16string_view connectionString) {
+namespace {
+
+ConnectionString newFileString(std::u16string_view connectionString) {
   ConnectionString cs = ConnectionString::parse(connectionString);
   cs.requireJetFile();
   if (cs.engineType && *cs.engineType != 5) {
     fail(errc::kNotSupported, "Only Jet 4.0 files (Jet OLEDB:Engine Type=5) can be created.");
   }
+  return cs;
+}
+
+}  // namespace
+
+Connection Catalog::create(std::u16string_view connectionString) {
+  const ConnectionString cs = newFileString(connectionString);
   createDatabaseFile(toPath(*cs.dataSource), cs.password.value_or(u""));
-  Connection cn;
-  cn.setConnectionString(std::u16string(connectionString));
-  cn.open();
-  state_->connection = cn;
-  return cn;
+  setActiveConnection(connectionString);
+  return *state_->connection;
+}
+
+Connection Catalog::create(std::u16string_view connectionString, jet::NewFile& file) {
+  const ConnectionString cs = newFileString(connectionString);
+  if (toPath(*cs.dataSource) != file.scratchPath()) {
+    fail(errc::kBadArguments, "The Data Source is not the new file's scratch file.");
+  }
+  createDatabaseFile(file, cs.password.value_or(u""));
+  setActiveConnection(connectionString);
+  return *state_->connection;
 }
 
 void Catalog::setActiveConnection(std::u16string_view connectionString) {

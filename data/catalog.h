@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/connection.h"
+#include "jet/port/new_file.h"
 #include "data/value.h"
 
 namespace data {
@@ -124,6 +125,10 @@ class Catalog {
   // or none; a Database Password, when given, protects the new file) and makes the catalog
   // use it. Fails when the file exists. The returned connection is open on the new file.
   Connection create(std::u16string_view connectionString);
+  // The same, with the file written into `file`, a new file not yet published, whose scratch
+  // file the Data Source names (errc::kBadArguments otherwise): the caller adds to it and
+  // publishes it.
+  Connection create(std::u16string_view connectionString, jet::NewFile& file);
   // Opens the file of the connection string (or uses an open connection).
   void setActiveConnection(std::u16string_view connectionString);
   void setActiveConnection(const Connection& connection);

@@ -6,13 +6,25 @@
 
 namespace data {
 
-void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password) {
+namespace {
+
+jet::CreateOptions newFileOptions(std::u16string_view password) {
   if (password.size() > 20) {
     fail(errc::kUnspecified, "A database password has at most 20 characters.");
   }
   jet::CreateOptions options;
   options.password = std::u16string(password);
-  jet::createDatabase(path, options);
+  return options;
+}
+
+}  // namespace
+
+void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password) {
+  jet::createDatabase(path, newFileOptions(password));
+}
+
+void createDatabaseFile(jet::NewFile& file, std::u16string_view password) {
+  jet::createDatabase(file, newFileOptions(password));
 }
 
 void createTable(jet::DatabaseWriter& writer, std::u16string_view name,

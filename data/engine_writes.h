@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "jet/port/new_file.h"
 #include "jet/write/database_writer.h"
 #include "jet/util/value.h"
 
@@ -27,6 +28,8 @@ struct NewColumn {
 
 // A new, empty Jet 4.0 file; fails when the path exists.
 void createDatabaseFile(const std::filesystem::path& path, std::u16string_view password);
+// The same file written into the scratch file of `file`, left for the caller to publish.
+void createDatabaseFile(jet::NewFile& file, std::u16string_view password);
 void createTable(jet::DatabaseWriter& writer, std::u16string_view name,
                  const std::vector<NewColumn>& columns);
 // `values` pairs positions in the table's current definition with the values to store

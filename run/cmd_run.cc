@@ -3,7 +3,6 @@
 // true branch before it tests, so a test that fails takes that branch, as the failure
 // rule requires.
 #include <filesystem>
-#include <random>
 
 #include "certfile/create.h"
 #include "certfile/data_source.h"
@@ -11,8 +10,8 @@
 #include "certfile/upgrade.h"
 #include "data/ado.h"
 #include "jet/util/damage.h"
+#include "jet/port/new_file.h"
 #include "jet/util/error.h"
-#include "jet/port/file.h"
 #include "jet/util/unicode.h"
 #include "run/cert_path.h"
 #include "run/failure_rule.h"
@@ -52,15 +51,6 @@ std::u16string connectionString(const std::u16string& path, bool oneWriter) {
   return u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + certfile::dataSourceValue(path) +
          u";Jet OLEDB:Database Password=" + kPassword +
          (oneWriter ? u";Mode=Read|Write|Share Deny Write" : u";Mode=Read|Write");
-}
-
-// Eight hex digits, drawn anew for each run.
-std::u16string randomTag() {
-  std::random_device random;
-  const uint32_t n = random();
-  std::u16string tag;
-  for (int shift = 28; shift >= 0; shift -= 4) tag += u"0123456789abcdef"[(n >> shift) & 0xF];
-  return tag;
 }
 
 bool hasCurrentRow(const std::optional<data::Recordset>& rs) {
@@ -146,10 +136,10 @@ class Run {
       // The file and its table are made under a scratch name and renamed into place only
       // once both exist: a run that fails or is killed in between (a full disk, a power cut)
       // must not leave a tableless file that every later run would take as its certificate
-      // file and fail on. The scratch name is the run's own, and the rename never replaces:
-      // when another run has put its file there first, that file is the one to use, and the
-      // open decides which run writes it.
-      case 30: underCertName([&] { certfile::CreateAccessDatabase(scratchCertPath().u16string()); }); break;
+      // file and fail on. The scratch name is the run's own (jet::NewFile), and the rename
+      // never replaces: when another run has put its file there first, that file is the one
+      // to use, and the open decides which run writes it.
+      case 30: underCertName([&] { createCertFile(); }); break;
       case 31: underCertName([&] { createTableAndPublish(); }); break;
       case 32: {
         const std::u16string number = licence();
@@ -244,28 +234,34 @@ class Run {
     }
   }
 
+  // Step 30. Without a certificate path (no licence number read) the creation fails on the
+  // empty path and touches no file.
+  void createCertFile() {
+    if (s_.sCertFile.empty()) return certfile::CreateAccessDatabase(u"");
+    s_.newCertFile.emplace(std::filesystem::path(s_.sCertFile));
+    certfile::CreateAccessDatabase(*s_.newCertFile);
+  }
+
   // Step 31. Without the file of step 30 there is no table to make: the message says so
-  // about the certificate file rather than about a scratch file that does not exist.
+  // about the certificate file rather than about a scratch file that does not exist. The
+  // publication syncs the file: its failure is this step's, and nothing is published.
   void createTableAndPublish() {
-    const std::filesystem::path scratch = scratchCertPath();
-    std::error_code ec;
-    if (!scratch.empty() && !std::filesystem::is_regular_file(scratch, ec)) {
+    std::optional<jet::NewFile>& file = s_.newCertFile;
+    if (!s_.sCertFile.empty() && !(file && file->created())) {
       throw RunError(jet::errc::kUnspecified, "The certificate file '" + certName() +
                                                   "' was not created, so its table Tarvo_Certs was not made.");
     }
     try {
-      certfile::CreateAccessTable(scratch.u16string());
-      bool published = false;
+      certfile::CreateAccessTable(file ? file->scratchPath().u16string() : u"");
       try {
-        published = jet::renameIfAbsent(scratch, std::filesystem::path(s_.sCertFile));
+        need(file).publish();  // false: another run's file is there, and the scratch file is gone
       } catch (const jet::FileError& e) {
         const std::string reason = e.reason().empty() ? std::string(e.description()) : e.reason();
         throw jet::FileError(e.number(), "Cannot create the certificate file '" + certName() + "': " + reason + ".",
                              reason);
       }
-      if (!published) std::filesystem::remove(scratch);
     } catch (...) {
-      std::filesystem::remove(scratch, ec);
+      if (file) file->discard();
       throw;
     }
   }
@@ -277,7 +273,7 @@ class Run {
     try {
       body();
     } catch (const jet::Error& e) {
-      const std::string scratch = jet::pathText(scratchCertPath());
+      const std::string scratch = s_.newCertFile ? jet::pathText(s_.newCertFile->scratchPath()) : std::string();
       std::string text = e.description();
       if (!scratch.empty()) {
         const std::string cert = certName();
@@ -424,15 +420,6 @@ class Run {
   WindowBox box_;
   RunState s_;
   int next_ = 1;
-
-  // Unique to this run, so that two runs creating the file at once never share it. Empty
-  // while no certificate path could be formed (no licence number read): creating and
-  // opening the empty path then fail without touching any file.
-  std::filesystem::path scratchCertPath() const {
-    if (s_.sCertFile.empty()) return {};
-    return std::filesystem::path(s_.sCertFile + u".creating-" + scratchTag_);
-  }
-  const std::u16string scratchTag_ = randomTag();
 };
 
 }  // namespace

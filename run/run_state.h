@@ -11,6 +11,7 @@
 #include "data/command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
+#include "jet/port/new_file.h"
 #include "run/failure_rule.h"
 #include "run/fill_cert_row.h"
 
@@ -36,6 +37,8 @@ struct RunState {
 
   // Writing the certificate file (steps 28 to 71).
   std::u16string sCertFile;
+  // Steps 30 and 31: the file made under the run's scratch name until it is published.
+  std::optional<jet::NewFile> newCertFile;
   std::optional<data::Connection> cnCerts;
   std::optional<data::Command> certCommand;
   std::optional<data::Recordset> rsCerts;

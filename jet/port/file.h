@@ -1,8 +1,11 @@
-// The one platform file layer of the engine: a file opened read-only or read-write, read and
-// written at byte offsets, with a lock that other openers of the file see. Everything else in
-// jet/ is portable and goes through this class; errors come back as jet::FileError
-// (errc::kUnspecified). Two implementations, chosen at build time: file_posix.cc and
-// file_win32.cc.
+// The engine's file layer: a file opened read-only or read-write, read and written at byte
+// offsets, with a lock that other openers of the file see; a new file is published through
+// NewFile (new_file.h). The engine opens, syncs and renames files only here; errors come back as
+// jet::FileError (errc::kUnspecified). Two implementations, chosen at build time: the *_posix.cc
+// and *_win32.cc files of this folder. Outside it the engine still tells the platforms apart in
+// a few conventions: path text (util/unicode.cc), stored link paths and their case
+// (read/link_location.cc, read/linked_tables.cc), and the local time of a new file
+// (write/database_create.cc).
 //
 // Sharing: a read-only open lets other programs read and write the file meanwhile (Access may
 // have it open); on Windows a read-write or created file denies other writers, and a file
@@ -75,6 +78,7 @@ class File {
   void close() noexcept;
 
  private:
+  friend class NewFile;  // holds and reopens the handle of a file it makes
   // errc::kUnspecified naming the file when it was opened read-only.
   void requireWritable() const;
 #ifdef _WIN32
@@ -92,6 +96,10 @@ class File {
 inline std::string beingWrittenText(const std::filesystem::path& path) {
   return "The file '" + pathText(path) + "' is being written by another program; try again when it has finished.";
 }
+
+// Throws the jet::FileError of a failed system call: "WHAT 'PATH': REASON.", the reason (an errno
+// or a Win32 error code) in the words the user reads beside the file's name.
+[[noreturn]] void throwFileError(const std::filesystem::path& path, const std::string& what, unsigned long systemError);
 
 // Renames `from` to `to` unless something named `to` exists: false then, with `from` left as
 // it was. Two programs that publish a new file under one name so never replace each other's.

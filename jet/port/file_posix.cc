@@ -39,11 +39,15 @@ std::string reasonText(int err) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, int err) {
-  const std::string reason = reasonText(err);
-  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
+  throwFileError(path, what, static_cast<unsigned long>(err));
 }
 
 }  // namespace
+
+void throwFileError(const std::filesystem::path& path, const std::string& what, unsigned long systemError) {
+  const std::string reason = reasonText(static_cast<int>(systemError));
+  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
+}
 
 File File::open(const std::filesystem::path& path, Mode mode) {
   int flags = O_CLOEXEC;

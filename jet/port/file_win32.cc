@@ -82,11 +82,15 @@ std::string reasonText(const std::filesystem::path& path, DWORD err) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& what, DWORD err) {
-  const std::string reason = reasonText(path, err);
-  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
+  throwFileError(path, what, err);
 }
 
 }  // namespace
+
+void throwFileError(const std::filesystem::path& path, const std::string& what, unsigned long systemError) {
+  const std::string reason = reasonText(path, static_cast<DWORD>(systemError));
+  throw FileError(errc::kUnspecified, what + " '" + pathText(path) + "': " + reason + ".", reason);
+}
 
 File File::open(const std::filesystem::path& path, Mode mode) {
   DWORD access = GENERIC_READ;

@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <fstream>
 #include <span>
 #include <system_error>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "jet/format/data_page_builder.h"
 #include "jet/util/error.h"
 #include "jet/port/file.h"
+#include "jet/port/new_file.h"
 #include "jet/format/header_page_builder.h"
 #include "jet/format/index_key.h"
 #include "jet/format/index_page_builder.h"
@@ -53,6 +53,22 @@ LongValueStore noLongValues() {
   };
 }
 
+// An empty path names no file; going on would write the scratch file into the working
+// directory.
+void requireFileName(const std::filesystem::path& path) {
+  if (path.empty() || !path.has_filename()) {
+    throw Error(errc::kUnspecified, "Cannot create the database file '" + pathText(path) +
+                                        "': no file name is given.");
+  }
+}
+
+// A failure names the file asked for, with the system's reason, never the scratch name.
+FileError asCreationError(const std::filesystem::path& path, const FileError& e) {
+  const std::string reason = e.reason().empty() ? std::string(e.description()) : e.reason();
+  return FileError(errc::kUnspecified, "Cannot create the database file '" + pathText(path) + "': " + reason + ".",
+                   reason);
+}
+
 PageBytes emptyLeaf(uint32_t owner) {
   IndexPageContent c;
   c.owner = owner;
@@ -79,16 +95,26 @@ double jetNow() {
 }
 
 void createDatabase(const std::filesystem::path& path, const CreateOptions& options) {
+  requireFileName(path);
   std::error_code ec;
-  // An empty path names no file; going on would write the scratch file into the working
-  // directory.
-  if (path.empty() || !path.has_filename()) {
-    throw Error(errc::kUnspecified, "Cannot create the database file '" + pathText(path) +
-                                        "': no file name is given.");
-  }
   if (std::filesystem::exists(path, ec)) {
     throw Error(errc::kUnspecified, "Database already exists: " + pathText(path));
   }
+  NewFile file(path);
+  createDatabase(file, options);
+  // Published only where nothing appeared meanwhile: a file made since the check above is
+  // never replaced.
+  bool published = false;
+  try {
+    published = file.publish();
+  } catch (const FileError& e) {
+    throw asCreationError(path, e);
+  }
+  if (!published) throw Error(errc::kUnspecified, "Database already exists: " + pathText(path));
+}
+
+void createDatabase(NewFile& file, const CreateOptions& options) {
+  requireFileName(file.target());
   const double date = options.creationDate.value_or(jetNow());
   std::vector<PageBytes> pages(kPageCount);
   pages[0] = buildHeaderPage(date, options.password);
@@ -170,35 +196,14 @@ void createDatabase(const std::filesystem::path& path, const CreateOptions& opti
   pages[12] = emptyLeaf(5);
   pages[13] = emptyLeaf(5);
 
-  // Written beside the target, then renamed: a failed creation leaves no file behind. A
-  // failure names the file asked for, with the system's reason, never the scratch name.
-  auto tmp = path;
-  tmp += ".creating";
-  auto failed = [&](const FileError& e) {
-    std::filesystem::remove(tmp, ec);
-    const std::string reason = e.reason().empty() ? std::string(e.description()) : e.reason();
-    return FileError(errc::kUnspecified, "Cannot create the database file '" + pathText(path) + "': " + reason + ".",
-                     reason);
-  };
   try {
-    std::filesystem::remove(tmp, ec);  // left by a creation that was killed
-    File out = File::open(tmp, File::Mode::kCreate);
+    File& out = file.create();
     const std::vector<std::span<const uint8_t>> pieces(pages.begin(), pages.end());
     out.writeAt(0, pieces);
+    file.shareWithOthers();
   } catch (const FileError& e) {
-    throw failed(e);
-  }
-  // Published only where nothing appeared meanwhile: a file made since the check above is
-  // never replaced.
-  bool published = false;
-  try {
-    published = renameIfAbsent(tmp, path);
-  } catch (const FileError& e) {
-    throw failed(e);
-  }
-  if (!published) {
-    std::filesystem::remove(tmp, ec);
-    throw Error(errc::kUnspecified, "Database already exists: " + pathText(path));
+    file.discard();
+    throw asCreationError(file.target(), e);
   }
 }
 

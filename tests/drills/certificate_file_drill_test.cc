@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <future>
 #include <random>
 #include <set>
@@ -72,6 +74,16 @@ class CertificateFileDrill : public ::testing::Test {
     EXPECT_EQ(fileBytes(source_), sourceBytes_) << "the source changed";
   }
   fs::path certFile() const { return out_ / (licenceNumber() + ".mdb"); }
+  // Scratch files of the certificate file that hold bytes, as a run killed while making it
+  // leaves one.
+  size_t writtenScratchFiles() const {
+    size_t n = 0;
+    for (const auto& entry : fs::directory_iterator(out_)) {
+      n += entry.path() != certFile() && entry.file_size() > 0 &&
+           entry.path().filename().string().starts_with(certFile().filename().string() + ".creating-");
+    }
+    return n;
+  }
 
   // A run without interference, its rows in stored order.
   std::vector<CertRow> fullRun() {
@@ -251,6 +263,8 @@ TEST_F(CertificateFileDrill, ARunKilledBeforeAnyOfItsWritesLeavesAPrefixOfTheRow
       ChildOptions options;
       options.killAtWrite = cut;
       const ChildResult r = runBatch(source_, out_, options);
+      // Each run removes what the killed one before it left: one leftover at most.
+      EXPECT_LE(writtenScratchFiles(), r.exited ? 0u : 1u);
       if (r.exited) {
         // Fewer writes than `cut`: the run went through.
         EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -268,6 +282,23 @@ TEST_F(CertificateFileDrill, ARunKilledBeforeAnyOfItsWritesLeavesAPrefixOfTheRow
     EXPECT_GE(cut, 3);
     RecordProperty(fresh ? "writesOfAFreshRun" : "writesOfARefill", cut);
   }
+}
+
+// A disk that fails to sync the new file: the run says so about the certificate file, publishes
+// nothing and leaves no scratch file; the next run writes every row.
+TEST_F(CertificateFileDrill, AFailedSyncOfTheNewFileIsReportedAndNothingIsPublished) {
+  if (!testsupport::canTraceWrites()) GTEST_SKIP() << "system calls cannot be traced here";
+  ChildOptions options;
+  options.failSyncs = true;
+  const ChildResult r = runBatch(source_, out_, options);
+  expectClearFailure(r);
+  const std::string first = r.err.substr(0, r.err.find('\n'));
+  EXPECT_NE(first.find("Cannot create the certificate file '" + jet::pathText(certFile()) + "': " + std::strerror(EIO)),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find(".creating"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_empty(out_));
+  EXPECT_EQ(fullRun().size(), expectedSampleRows().size());
 }
 
 TEST_F(CertificateFileDrill, ADiskThatFillsInAPassIsReportedOnceNotPerRowGroup) {

@@ -68,13 +68,14 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  const std::vector<std::string> envStrings = childEnvironment(options.killAtWrite.has_value());
+  const bool traced = options.killAtWrite || options.failSyncs;
+  const std::vector<std::string> envStrings = childEnvironment(traced);
   std::vector<char*> env;
   for (const auto& e : envStrings) env.push_back(const_cast<char*>(e.c_str()));
   env.push_back(nullptr);
   const uid_t uid = unprivilegedUid();
   const gid_t gid = unprivilegedGid();
-  if (options.killAtWrite && !testsupport::canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
+  if (traced && !testsupport::canTraceWrites()) throw std::runtime_error("write calls cannot be traced here");
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -95,7 +96,7 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
     if (options.asUnprivilegedUser && getuid() == 0) {
       if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(125);
     }
-    if (options.killAtWrite) testsupport::traceMe();
+    if (traced) testsupport::traceMe();
     execve(args[0], args.data(), env.data());
     _exit(127);
   }
@@ -108,16 +109,19 @@ ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& o
   ChildResult result;
   int status = 0;
   bool killed = false;
+  const auto drainBoth = [&] {
+    drain(outPipe[0], result.out);
+    drain(errPipe[0], result.err);
+  };
   if (options.killAtWrite) {
-    const auto end = testsupport::killAtWrite(pid, *options.killAtWrite, [&] {
-      drain(outPipe[0], result.out);
-      drain(errPipe[0], result.err);
-    }, options.whilePaused);
+    const auto end = testsupport::killAtWrite(pid, *options.killAtWrite, drainBoth, options.whilePaused);
     status = end.status;
     killed = end.killed;
     result.paused = end.paused;
+  } else if (options.failSyncs) {
+    status = testsupport::failSyncs(pid, drainBoth).status;
   }
-  while (!options.killAtWrite || result.paused) {
+  while (!traced || result.paused) {
     drain(outPipe[0], result.out);
     drain(errPipe[0], result.err);
     const pid_t done = waitpid(pid, &status, WNOHANG);

@@ -1,7 +1,7 @@
 // Runs a program as a child process the way a drill needs it: its output captured,
 // a deadline after which it is killed as hung, and optionally a file-size limit (a full
 // disk), another user (so file modes bite even when the tests run as root) or a deliberate
-// kill after a delay or as it enters a given write call. POSIX only, like the drills
+// kill after a delay or as it enters a given write call, or syncs that fail. POSIX only, like the drills
 // themselves; the write count needs Linux on x86-64 (testsupport::canTraceWrites()).
 #pragma once
 
@@ -24,6 +24,8 @@ struct ChildOptions {
   std::optional<int> killAtWrite;
   // With killAtWrite: hold the child there instead, run this, and let it go on.
   std::function<void()> whilePaused;
+  // Every fsync and fdatasync of the child fails with EIO (not with killAtWrite).
+  bool failSyncs = false;
 };
 
 struct ChildResult {

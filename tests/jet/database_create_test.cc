@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <set>
@@ -24,6 +25,7 @@
 #include "jet/util/unicode.h"
 #include "tests/jet/written_file_check.h"
 #include "tests/support/error_number.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/oracle.h"
 #include "tests/support/paths.h"
 
@@ -215,4 +217,46 @@ TEST(DatabaseCreateTest, RefusalsLeaveNothingBehind) {
   EXPECT_FALSE(std::filesystem::exists(dir / "b.mdb"));
   EXPECT_NE(errorNumberOf([&] { jet::createDatabase(dir / "missing" / "c.mdb"); }), 0);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+  // Nor is a file that appears while a new one is being made: the new one is dropped.
+  jet::NewFile late(dir / "d.mdb");
+  jet::createDatabase(late);
+  std::ofstream(dir / "d.mdb") << "someone else's";
+  EXPECT_FALSE(late.publish());
+  EXPECT_EQ(ts::fileBytes(dir / "d.mdb"), "someone else's");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
+}
+
+// Scratch files beside a target: a creation removes those no process holds, whatever their
+// age, and keeps one a live maker holds, even an old one; an empty young one, whose maker may
+// not have locked it yet; and files of other names.
+TEST(DatabaseCreateTest, ACreationRemovesAbandonedScratchFilesOnly) {
+  namespace fs = std::filesystem;
+  ts::TempDir dir;
+  const auto target = dir / "c.mdb";
+  const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  jet::NewFile live(target);
+  jet::createDatabase(live);
+  fs::last_write_time(live.scratchPath(), anHourAgo);
+  struct Leftover {
+    const char* name;
+    const char* bytes;
+    bool old, removed;
+  };
+  const Leftover leftovers[] = {
+      {"c.mdb.creating-1f2e-0badf00d", "pages", false, true},            // a killed maker's
+      {"c.mdb.creating-1f2e-0badf00d.creating", "pages", false, true},   // of an earlier version
+      {"c.mdb.creating-77-00000001", "", true, true},                    // empty, but long since
+      {"c.mdb.creating-77-00000002", "", false, false},                  // empty and young
+      {"c.mdb.creating-notes", "mine", true, false},                     // no scratch name
+      {"d.mdb.creating-1f2e-0badf00d", "pages", true, false},            // another target's
+  };
+  for (const Leftover& l : leftovers) {
+    std::ofstream(dir / l.name) << l.bytes;
+    if (l.old) fs::last_write_time(dir / l.name, anHourAgo);
+  }
+  jet::createDatabase(target);
+  for (const Leftover& l : leftovers) EXPECT_EQ(fs::exists(dir / l.name), !l.removed) << l.name;
+  EXPECT_TRUE(fs::exists(live.scratchPath()));
+  EXPECT_FALSE(live.publish());
+  EXPECT_FALSE(fs::exists(live.scratchPath()));
 }

@@ -1,4 +1,4 @@
-// Killing a child process between two of its page writes: the child calls traceMe() and then
+// Killing a child process between two of its page writes, or failing its syncs: the child calls traceMe() and then
 // stops itself (raise(SIGSTOP)) or execs a program; the parent follows it with killAtWrite(),
 // so that exactly n of its pwrite/pwritev calls take effect before it dies. Linux on x86-64
 // only (canTraceWrites()).
@@ -28,5 +28,9 @@ struct TraceEnd {
 // (killed stays false; the caller waits for its end).
 TraceEnd killAtWrite(pid_t child, int n, const std::function<void()>& onStop = {},
                      const std::function<void()>& whilePaused = {});
+
+// Follows `child` in the same way to its end and makes every fsync and fdatasync it calls fail
+// with EIO, as a disk that cannot write does.
+TraceEnd failSyncs(pid_t child, const std::function<void()>& onStop = {});
 
 }  // namespace testsupport
