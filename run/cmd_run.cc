@@ -132,6 +132,9 @@ class Run {
       case 29:  // decision: does the file exist?
         next_ = 32;
         if (!std::filesystem::is_regular_file(std::filesystem::path(s_.sCertFile))) next_ = 30;
+        // A run killed while another published the file left its scratch file; creating
+        // removes those, and this run will not create.
+        else jet::NewFile::removeAbandoned(std::filesystem::path(s_.sCertFile));
         break;
       // The file and its table are made under a scratch name and renamed into place only
       // once both exist: a run that fails or is killed in between (a full disk, a power cut)

@@ -59,26 +59,28 @@ bool NewFile::isScratchName(const std::filesystem::path& name, const std::filesy
   return true;
 }
 
-void NewFile::removeAbandoned() const {
-  const std::filesystem::path folder = scratch_.parent_path();
+void NewFile::removeAbandoned(const std::filesystem::path& target) noexcept try {
+  const std::filesystem::path folder = target.parent_path();
   std::error_code ec;
   std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     const std::filesystem::path& p = it->path();
-    if (!isScratchName(p.filename(), target_.filename()) || !it->is_regular_file(ec)) continue;
+    if (!isScratchName(p.filename(), target.filename()) || !it->is_regular_file(ec)) continue;
     const auto size = std::filesystem::file_size(p, ec);
     const auto written = std::filesystem::last_write_time(p, ec);
     if (ec) continue;
     if (size == 0 && std::filesystem::file_time_type::clock::now() - written < kCreationGrace) continue;
     removeIfUnheld(p);
   }
+} catch (...) {
+  // A scratch file that stays is removed by a later run.
 }
 
 File& NewFile::create() {
   discard();
   published_ = false;
   if (scratch_.empty()) throw FileError(errc::kUnspecified, "Cannot create '" + pathText(target_) + "': no file name is given.");
-  removeAbandoned();
+  removeAbandoned(target_);
   file_ = File::open(scratch_, File::Mode::kCreate);
   try {
     hold();

@@ -46,6 +46,11 @@ class NewFile {
   // Removes the scratch file, if made; create() may make it again.
   void discard() noexcept;
 
+  // Removes the scratch files of `target` that no process holds (what create() does first), for
+  // a caller that finds the target already made: a run killed beside one that published leaves
+  // its scratch file, and no later run creates again. Never fails: what cannot be removed stays.
+  static void removeAbandoned(const std::filesystem::path& target) noexcept;
+
   // True when `name` is the file name of a scratch file of a target named `targetName`.
   static bool isScratchName(const std::filesystem::path& name, const std::filesystem::path& targetName);
 
@@ -57,8 +62,6 @@ class NewFile {
   // Removes `path` when no process holds it; false when one does or it cannot be told.
   static bool removeIfUnheld(const std::filesystem::path& path);
   static unsigned long processId();
-
-  void removeAbandoned() const;
 
   std::filesystem::path target_;
   std::filesystem::path scratch_;

@@ -257,6 +257,11 @@ TEST(DatabaseCreateTest, ACreationRemovesAbandonedScratchFilesOnly) {
   jet::createDatabase(target);
   for (const Leftover& l : leftovers) EXPECT_EQ(fs::exists(dir / l.name), !l.removed) << l.name;
   EXPECT_TRUE(fs::exists(live.scratchPath()));
+  // Once the target exists no one creates it again; a run that finds it sweeps instead.
+  std::ofstream(dir / leftovers[0].name) << leftovers[0].bytes;
+  jet::NewFile::removeAbandoned(target);
+  EXPECT_FALSE(fs::exists(dir / leftovers[0].name));
+  EXPECT_TRUE(fs::exists(live.scratchPath()));
   EXPECT_FALSE(live.publish());
   EXPECT_FALSE(fs::exists(live.scratchPath()));
 }
