@@ -23,6 +23,9 @@
 namespace jet {
 
 inline constexpr size_t kIndexEntriesStart = 0x1E0;
+// An entry ends in the row it points at (page 3 bytes, slot 1), then on node pages the child.
+inline constexpr size_t kIndexRowPointerBytes = 4;
+inline constexpr size_t kIndexChildBytes = 4;
 inline constexpr size_t kIndexEntrySpace = kPageSize - kIndexEntriesStart;  // 3616
 
 struct IndexPageContent {
@@ -38,5 +41,11 @@ PageBytes buildIndexPage(const IndexPageContent& content);
 // the page when it is no index page or its header contradicts its entries.
 IndexPageContent parseIndexPage(const PageBytes& page, uint32_t number);
 size_t indexEntriesSize(const std::vector<IndexKey>& entries);
+// The child page a node entry names, from its last kIndexChildBytes (big-endian).
+inline uint32_t indexEntryChild(const IndexKey& nodeEntry) {
+  const size_t n = nodeEntry.size();
+  return (uint32_t{nodeEntry[n - 4]} << 24) | (uint32_t{nodeEntry[n - 3]} << 16) | (uint32_t{nodeEntry[n - 2]} << 8) |
+         uint32_t{nodeEntry[n - 1]};
+}
 
 }  // namespace jet

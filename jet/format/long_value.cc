@@ -6,15 +6,11 @@
 #include "jet/format/pager.h"
 
 namespace jet {
-namespace {
-
 DataPage longValuePage(Pager& pager, uint32_t number) {
   DataPage page(pager.read(number), "long value");
-  if (page.owner() != kLvalPageOwner) throwCorrupt(number, "is not a long-value page, which a long value points at");
+  if (page.owner() != kLvalPageOwner) throwCorrupt(number, "is not a long-value page");
   return page;
 }
-
-}  // namespace
 
 void readLongValue(Pager& pager, const ByteView& field, Bytes& out) {
   out.clear();

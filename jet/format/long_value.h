@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "jet/format/data_page.h"
 #include "jet/util/byte_view.h"
 #include "jet/util/value.h"
 
@@ -23,6 +24,10 @@ inline constexpr size_t kLongValueHeaderSize = 12;
 inline constexpr uint32_t kLongValueInline = 0x80000000;
 inline constexpr uint32_t kLongValueSingleRow = 0x40000000;
 inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
+
+// Page `number` as a page of long-value rows (owner "LVAL"); throws a corrupt-page error
+// for any other page.
+DataPage longValuePage(Pager& pager, uint32_t number);
 
 // The bytes of a long value into `out` (cleared first). Throws a corrupt-page error for a
 // length that the stored pieces do not hold or a chain that loops.

@@ -19,8 +19,6 @@ namespace {
 // Far deeper than any real index (a few levels hold millions of rows); a deeper tree is a loop
 // or garbage.
 constexpr size_t kMaxLevels = 16;
-constexpr size_t kRowPointerBytes = 4;
-constexpr size_t kChildBytes = 4;
 constexpr size_t kNone = std::numeric_limits<size_t>::max();
 // The General sort order of Access 2000-2003 ("General legacy"), the one index_key.h encodes.
 constexpr uint16_t kGeneralSortLcid = 1033;
@@ -166,14 +164,14 @@ class IndexChecker {
   void readNode(LevelPage& lp, size_t at, const IndexPageContent& c, std::vector<LevelPage>& below) {
     lp.firstChild = below.size();
     for (const IndexKey& e : c.entries) {
-      if (e.size() <= kRowPointerBytes + kChildBytes) {
+      if (e.size() <= kIndexRowPointerBytes + kIndexChildBytes) {
         problem(lp.page, "holds a node entry too short for its pointers");
         break;  // the children named so far are still walked, and counted as this page's
       }
       LevelPage child;
-      child.page = bigEndian(e, e.size() - kChildBytes, kChildBytes);
+      child.page = indexEntryChild(e);
       child.parent = at;
-      child.stated = IndexKey(e.begin(), e.end() - kChildBytes);
+      child.stated = IndexKey(e.begin(), e.end() - kIndexChildBytes);
       below.push_back(std::move(child));
     }
     if (c.tailPage != 0) {
@@ -189,7 +187,7 @@ class IndexChecker {
 
   void readLeaf(LevelPage& lp, const IndexPageContent& c) {
     for (const IndexKey& e : c.entries) {
-      if (e.size() <= kRowPointerBytes) {
+      if (e.size() <= kIndexRowPointerBytes) {
         problem(lp.page, "holds a leaf entry too short for its row pointer");
         return;
       }
@@ -223,7 +221,7 @@ class IndexChecker {
       return;
     }
     seen = 1;
-    if (auto key = rowKey(row); key && !std::equal(key->begin(), key->end(), e.begin(), e.end() - kRowPointerBytes)) {
+    if (auto key = rowKey(row); key && !std::equal(key->begin(), key->end(), e.begin(), e.end() - kIndexRowPointerBytes)) {
       wrongKey_.add(page, where() + " whose key is not the row's");
     }
   }

@@ -5,6 +5,7 @@
 
 #include "jet/util/damage.h"
 #include "jet/format/data_page.h"
+#include "jet/format/long_value.h"
 #include "jet/read/database.h"
 #include "jet/read/index_check.h"
 #include "jet/util/unicode.h"
@@ -95,7 +96,7 @@ class Checker {
     for (size_t i = 0, readAhead = 0; i < pages.size() && !done(); ++i) {
       if (i >= readAhead) readAhead = pager.readAheadRun(pages, i);
       try {
-        isOwnDataPage(pager, pager.read(pages[i]), def.firstPage());
+        ownDataPage(pager, pager.read(pages[i]), def.firstPage());
       } catch (const DamageError& e) {
         add(def.name, e);
       }
@@ -108,8 +109,7 @@ class Checker {
     for (uint32_t page : longValuePages) {
       if (done()) break;
       try {
-        DataPage data(pager.read(page), "long value");
-        if (data.owner() != kLvalPageOwner) throwCorrupt(page, "is in a long-value map but holds no long values");
+        const DataPage data = longValuePage(pager, page);
         if (std::string problem = data.layoutProblem(); !problem.empty()) throwCorrupt(page, problem);
       } catch (const DamageError& e) {
         add(def.name, e);

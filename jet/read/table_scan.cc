@@ -80,7 +80,7 @@ bool decodeSlot(Pager& pager, const TableDef& def, const DataPage& page, uint16_
 
 }  // namespace
 
-bool isOwnDataPage(Pager& pager, const PageRef& ref, uint32_t tdefPage) {
+std::optional<DataPage> ownDataPage(Pager& pager, PageRef ref, uint32_t tdefPage) {
   const Page& page = *ref;
   if (page.type() != page_type::kData) {
     throwCorrupt(page.number(), "is not one of its data pages (a page of type " + std::to_string(page.type()) + ")");
@@ -95,9 +95,10 @@ bool isOwnDataPage(Pager& pager, const PageRef& ref, uint32_t tdefPage) {
     throwCorrupt(page.number(), "is not one of its data pages (its owner, page " + std::to_string(owner) +
                                     ", is no table)");
   }
-  DataPage data(ref);
-  if (std::string problem = data.layoutProblem(); !problem.empty()) throwCorrupt(page.number(), problem);
-  return own;
+  DataPage data(std::move(ref));
+  if (std::string problem = data.layoutProblem(); !problem.empty()) throwCorrupt(data.number(), problem);
+  if (!own) return std::nullopt;
+  return data;
 }
 
 TableScan::TableScan(Pager& pager, std::shared_ptr<const TableDef> def, std::vector<size_t> columns,
@@ -120,9 +121,9 @@ bool TableScan::loadPage() {
   while (pageIndex_ < pages_.size()) {
     // Owned pages mostly come in runs of consecutive numbers: read each run at once.
     if (pageIndex_ >= readAheadEnd_) readAheadEnd_ = pager_->readAheadRun(pages_, pageIndex_);
-    PageRef p = pager_->read(pages_[pageIndex_++]);
-    if (!isOwnDataPage(*pager_, p, def_->firstPage())) continue;
-    page_ = std::make_unique<DataPage>(std::move(p));
+    std::optional<DataPage> own = ownDataPage(*pager_, pager_->read(pages_[pageIndex_++]), def_->firstPage());
+    if (!own) continue;
+    page_ = std::make_unique<DataPage>(std::move(*own));
     row_ = 0;
     return true;
   }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -31,9 +32,9 @@ enum class ScanOrder { kFirstPageFirst, kLastPageFirst };
 enum class RowCountCheck { kNone, kCompare };
 
 // How a scan takes a page that the owned-pages map of the table defined at `tdefPage` lists:
-// true for a sound data page of that table, false for a sound data page of another owner
-// (a stale bit, skipped); anything else throws a DamageError.
-bool isOwnDataPage(Pager& pager, const PageRef& page, uint32_t tdefPage);
+// the page, when it is a sound data page of that table; nothing for a sound data page of
+// another owner (a stale bit, skipped); anything else throws a DamageError.
+std::optional<DataPage> ownDataPage(Pager& pager, PageRef page, uint32_t tdefPage);
 
 class TableScan {
  public:

@@ -17,21 +17,13 @@ namespace jet {
 namespace {
 
 constexpr int kMaxDepth = 8;
-constexpr size_t kChildBytes = 4;
-constexpr size_t kPointerBytes = 4;
-
-uint32_t childOf(const IndexKey& nodeEntry) {
-  const size_t n = nodeEntry.size();
-  return (uint32_t{nodeEntry[n - 4]} << 24) | (uint32_t{nodeEntry[n - 3]} << 16) |
-         (uint32_t{nodeEntry[n - 2]} << 8) | uint32_t{nodeEntry[n - 1]};
-}
 
 bool lessThanNodeEntry(const IndexKey& entry, const IndexKey& nodeEntry) {
-  return std::lexicographical_compare(entry.begin(), entry.end(), nodeEntry.begin(), nodeEntry.end() - kChildBytes);
+  return std::lexicographical_compare(entry.begin(), entry.end(), nodeEntry.begin(), nodeEntry.end() - kIndexChildBytes);
 }
 
 bool sameKey(const IndexKey& a, const IndexKey& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end() - kPointerBytes, b.begin());
+  return a.size() == b.size() && std::equal(a.begin(), a.end() - kIndexRowPointerBytes, b.begin());
 }
 
 }  // namespace
@@ -48,7 +40,7 @@ uint32_t DatabaseWriter::findLeaf(const RealIndexDef& ri, const std::vector<uint
     size_t pick = content.entries.size() - 1;
     bool past = true;
     for (size_t i = 0; i < content.entries.size(); ++i) {
-      if (content.entries[i].size() < kChildBytes + kPointerBytes) throw Error(errc::kUnspecified, "Damaged index node entry.");
+      if (content.entries[i].size() < kIndexChildBytes + kIndexRowPointerBytes) throw Error(errc::kUnspecified, "Damaged index node entry.");
       if (!lessThanNodeEntry(content.entries[i], entry)) {
         pick = i;
         past = false;
@@ -57,7 +49,7 @@ uint32_t DatabaseWriter::findLeaf(const RealIndexDef& ri, const std::vector<uint
     }
     beyond = beyond || past;
     if (path) path->emplace_back(page, pick);
-    page = childOf(content.entries[pick]);
+    page = indexEntryChild(content.entries[pick]);
   }
   if (beyondLast) *beyondLast = beyond;
   return page;
@@ -87,7 +79,7 @@ void DatabaseWriter::insertIndexEntry(TableState& t, size_t realIndex, std::vect
       auto node = parseIndexPage(pages_.read(nodePage), nodePage);
       auto& e = node.entries[at];
       IndexKey raised = entry;
-      raised.insert(raised.end(), e.end() - kChildBytes, e.end());
+      raised.insert(raised.end(), e.end() - kIndexChildBytes, e.end());
       e = std::move(raised);
       pages_.edit(nodePage) = buildIndexPage(node);
     }
@@ -98,7 +90,7 @@ void DatabaseWriter::insertIndexEntry(TableState& t, size_t realIndex, std::vect
 
 bool DatabaseWriter::indexHasKey(TableState& t, size_t realIndex, const std::vector<uint8_t>& key) {
   IndexKey probe = key;
-  probe.insert(probe.end(), kPointerBytes, 0);  // sorts before every entry with this key
+  probe.insert(probe.end(), kIndexRowPointerBytes, 0);  // sorts before every entry with this key
   const uint32_t page = findLeaf(t.def.realIndexes.at(realIndex), probe, nullptr, nullptr);
   const auto leaf = parseIndexPage(pages_.read(page), page);
   auto pos = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), probe);
