@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "jet/sql/collation.h"
+#include "jet/util/code_page.h"
 
 namespace {
 
@@ -164,6 +167,38 @@ TEST(Unicode, CaseFoldMergesWhatGeneralOrderCodesAlike) {
     EXPECT_EQ(jet::equalsIgnoreCase(a, b), p.same);
     EXPECT_EQ(jet::sql::equalsIgnoringCase(a, b), p.same);  // SQL compares with the same fold
   }
+}
+
+// Jet 3 text in its Windows code page, against what MultiByteToWideChar gives for the same bytes
+// (tools/codepages/windows_probe.c; generate.py --verify checks every byte and pair).
+TEST(Unicode, CodePageBytesDecodeAsWindowsDecodesThem) {
+  struct Row {
+    uint16_t page;
+    std::string bytes;
+    std::u16string utf16;
+  } rows[] = {
+      {1251, "\xC0\xFFz", u"\u0410\u044Fz"},
+      {1252, "a\x80\x81", u"a\u20AC\u0081"},  // 0x81 is a hole in the Unicode file
+      {932, "\x82\xA0\x88\x9F!", u"\u3042\u4E9C!"},
+      {932, "\xB1\xF0\x40", u"\uFF71\uE000"},  // half-width katakana; user-defined area
+      {936, "\xB0\xA1", u"\u554A"},
+      {949, "\xB0\xA1", u"\uAC00"},
+      {950, "\xA4\x40\xFF", u"\u4E00\uF8F8"},
+      {932, "\x81\x20z", u"\u30FBz"},  // the invalid trail goes with its lead
+      {936, std::string("\x81\0z", 3), std::u16string(u"?\0z", 3)},  // but not a 0x00
+      {932, "a\x81", u"a\u30FB"},  // a lead byte at the end
+  };
+  std::u16string out = u"left over";
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.page << ": " << hex(r.bytes));
+    const jet::CodePage* page = jet::CodePage::find(r.page);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->number(), r.page);
+    EXPECT_EQ(page->isDoubleByte(), r.page < 1000);
+    page->decode(std::span(reinterpret_cast<const uint8_t*>(r.bytes.data()), r.bytes.size()), out);
+    EXPECT_EQ(out, r.utf16);
+  }
+  EXPECT_EQ(jet::CodePage::find(437), nullptr);
 }
 
 }  // namespace
