@@ -1,14 +1,17 @@
-// jetdump: look inside a Jet 4.0 database.
-//   jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME] [--format csv|json]
-//   jetdump --check FILE [--password P]
+// jetdump: look inside a Jet 4.0 or Jet 3 (Access 97) database.
+//   jetdump FILE [--password P] [--code-page N] [--system] [--no-links] [--schema] [--table NAME]
+//           [--format csv|json]
+//   jetdump --check FILE [--password P] [--code-page N]
 // Without --table or --schema it lists the tables, then the linked tables with their targets;
 // --schema prints the definitions (of one table with --table); --table prints the rows of one
 // table (CSV by default). A linked table is read from its back end; --no-links leaves links
 // out of the list and refuses to follow them. --check checks the whole file instead (every
 // table, system ones included): one line per problem, or "ok".
 // Exit status: 0 done (--check: the file is sound), 1 the engine reported an error (on
-// stderr) or --check found a problem, 2 bad arguments.
+// stderr) or --check found a problem, 2 bad arguments. --code-page reads a Jet 3 file's text in
+// code page N where its header names another.
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -26,6 +29,7 @@ namespace {
 struct Options {
   std::string file;
   std::string password;
+  uint16_t codePage = 0;
   bool system = false;
   bool links = true;
   bool schema = false;
@@ -35,13 +39,14 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: jetdump FILE [--password P] [--system] [--no-links] [--schema] [--table NAME]\n"
-    "               [--format csv|json]\n"
-    "       jetdump --check FILE [--password P]\n"
-    "  Lists the tables of a Jet 4.0 database, then its linked tables; --schema prints their\n"
-    "  definitions, --table the rows of one table (CSV by default); --check checks the whole\n"
-    "  file and prints each problem, or \"ok\". -h, --help shows this text, --version the\n"
-    "  version; --option=value is the same as --option value.\n"
+    "usage: jetdump FILE [--password P] [--code-page N] [--system] [--no-links] [--schema]\n"
+    "               [--table NAME] [--format csv|json]\n"
+    "       jetdump --check FILE [--password P] [--code-page N]\n"
+    "  Lists the tables of a Jet 4.0 or Jet 3 database, then its linked tables; --schema prints\n"
+    "  their definitions, --table the rows of one table (CSV by default); --check checks the\n"
+    "  whole file and prints each problem, or \"ok\". --code-page reads a Jet 3 file's text in\n"
+    "  Windows code page N instead of the one its header names. -h, --help shows this text,\n"
+    "  --version the version; --option=value is the same as --option value.\n"
     "  Exit status: 0 done (--check: the file is sound), 1 the engine reported an error or\n"
     "  --check found a problem, 2 a wrong command line.\n";
 
@@ -178,11 +183,16 @@ int jetdump(int argc, char** argv) {
   platform::binaryStdout();  // CSV and JSON bytes as on every other platform
   std::ios::sync_with_stdio(false);
   platform::CommandLine line("jetdump", kUsage,
-                            {"--password=", "--system", "--no-links", "--schema", "--table=", "--format=", "--check"});
+                            {"--password=", "--code-page=", "--system", "--no-links", "--schema", "--table=", "--format=", "--check"});
   if (const auto status = line.parse(argc, argv)) return *status;
   Options opt;
   for (const auto& [a, value] : line.arguments()) {
     if (a == "--password") opt.password = value;
+    else if (a == "--code-page") {
+      const unsigned long n = std::strtoul(value.c_str(), nullptr, 10);
+      if (n == 0 || n > 65535) return line.usageError("--code-page is a Windows code page number");
+      opt.codePage = static_cast<uint16_t>(n);
+    }
     else if (a == "--system") opt.system = true;
     else if (a == "--no-links") opt.links = false;
     else if (a == "--schema") opt.schema = true;
@@ -196,7 +206,7 @@ int jetdump(int argc, char** argv) {
   if (opt.format != "csv" && opt.format != "json") return line.usageError("--format is csv or json");
 
   try {
-    auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password));
+    auto db = jet::Database::open(jet::pathFromUtf8(opt.file), jet::fromUtf8(opt.password), false, opt.codePage);
     if (opt.check) {
       const int status = printCheck(db);
       std::cout.flush();

@@ -49,10 +49,15 @@ void decodeColumnValue(const ColumnDef& column, const ByteView& b, Value& out) {
     }
     case ColumnType::Text:
     case ColumnType::Memo: {
-      if (auto* text = std::get_if<std::u16string>(&s)) {
-        decodeJetText(b.bytes(), *text);
+      auto* text = std::get_if<std::u16string>(&s);
+      if (!text) {
+        s = std::u16string();
+        text = std::get_if<std::u16string>(&s);
+      }
+      if (column.codePage) {
+        column.codePage->decode(b.bytes(), *text);
       } else {
-        s = decodeJetText(b.bytes());
+        decodeJetText(b.bytes(), *text);
       }
       return;
     }

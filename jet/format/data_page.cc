@@ -9,14 +9,16 @@ DataPage::DataPage(PageRef page, const char* what) : page_(std::move(page)), vie
     throwCorrupt(page_->number(), std::string("is not a ") + what + " page (type " +
                                       std::to_string(page_->type()) + ")");
   }
-  rowCount_ = view_.u16(kDataPageRowCountOffset);
-  if (kDataPageSlotsOffset + 2 * size_t{rowCount_} > view_.size()) {
+  const bool jet3 = view_.size() == kPageSizeJet3;
+  rowCount_ = view_.u16(jet3 ? kDataPageRowCountOffsetJet3 : kDataPageRowCountOffset);
+  slotsOffset_ = jet3 ? kDataPageSlotsOffsetJet3 : kDataPageSlotsOffset;
+  if (slotsOffset_ + 2 * size_t{rowCount_} > view_.size()) {
     throwCorrupt(page_->number(), "claims more row slots than fit");
   }
 }
 
 std::string DataPage::layoutProblem() const {
-  const size_t slotsEnd = kDataPageSlotsOffset + 2 * size_t{rowCount_};
+  const size_t slotsEnd = slotsOffset_ + 2 * size_t{rowCount_};
   size_t end = view_.size();
   for (uint16_t r = 0; r < rowCount_; ++r) {
     const size_t start = slot(r) & kRowOffsetMask;
@@ -33,7 +35,7 @@ ByteView DataPage::row(uint16_t r) const {
   }
   size_t start = slot(r) & kRowOffsetMask;
   size_t end = r == 0 ? view_.size() : (slot(r - 1) & kRowOffsetMask);
-  size_t slotsEnd = kDataPageSlotsOffset + 2 * size_t{rowCount_};
+  size_t slotsEnd = slotsOffset_ + 2 * size_t{rowCount_};
   if (start < slotsEnd || end > view_.size() || start > end) {
     throwCorrupt(number(), "has a row slot " + std::to_string(r) + " outside the row area");
   }

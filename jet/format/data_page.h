@@ -6,6 +6,7 @@
 //   8   4  zero          12 2  number of row slots
 //   14  2n row slots: low 13 bits = start of the row; 0x8000 = deleted (or a moved row that
 //          only its pointer may reach), 0x4000 = the row is a 4-byte pointer to the moved row.
+// Jet 3 pages (2048 bytes) lack the zero word: the slot count is at 8, the slots from 10.
 // Rows are packed downwards from the end of the page: slot 0 ends at the page end, slot i ends
 // where slot i-1 starts. The free space is the gap between the slot table and the lowest row
 // (so in every page Access or we wrote), deleted rows' extents included in the rows.
@@ -27,6 +28,8 @@ inline constexpr size_t kDataPageFreeSpaceOffset = 2;
 inline constexpr size_t kDataPageOwnerOffset = 4;
 inline constexpr size_t kDataPageRowCountOffset = 12;
 inline constexpr size_t kDataPageSlotsOffset = 14;
+inline constexpr size_t kDataPageRowCountOffsetJet3 = 8;
+inline constexpr size_t kDataPageSlotsOffsetJet3 = 10;
 inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
 inline constexpr uint16_t kRowDeletedFlag = 0x8000;
 inline constexpr uint16_t kRowOverflowFlag = 0x4000;
@@ -43,7 +46,7 @@ class DataPage {
   uint32_t number() const { return page_->number(); }
   uint32_t owner() const { return view_.u32(kDataPageOwnerOffset); }
   uint16_t rowCount() const { return rowCount_; }
-  uint16_t slot(uint16_t row) const { return view_.u16(kDataPageSlotsOffset + 2 * size_t{row}); }
+  uint16_t slot(uint16_t row) const { return view_.u16(slotsOffset_ + 2 * size_t{row}); }
   bool isDeleted(uint16_t row) const { return slot(row) & kRowDeletedFlag; }
   bool isOverflowPointer(uint16_t row) const {
     return (slot(row) & (kRowDeletedFlag | kRowOverflowFlag)) == kRowOverflowFlag;
@@ -60,6 +63,7 @@ class DataPage {
   PageRef page_;
   ByteView view_;
   uint16_t rowCount_;
+  uint8_t slotsOffset_;  // by the page's size: Jet 3 or Jet 4
 };
 
 }  // namespace jet

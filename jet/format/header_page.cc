@@ -4,7 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "jet/format/jet3_text.h"
 #include "jet/util/byte_view.h"
+#include "jet/util/code_page.h"
 #include "jet/util/error.h"
 #include "jet/util/rc4.h"
 
@@ -53,8 +55,8 @@ HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& f
   }
   if (hasSignature(stored, kAceSignature)) {
     throw Error(errc::kUnspecified, quoted +
-                                        " is in an unsupported format (Access 2007 or later); only Jet 4.0 "
-                                        "databases can be opened.");
+                                        " is in an unsupported format (Access 2007 or later); only Jet 3 and "
+                                        "Jet 4.0 databases can be opened.");
   }
   if (!hasSignature(stored, kJetSignature)) {
     throw Error(errc::kUnspecified, quoted + " is not a Jet database (unrecognized database format).");
@@ -65,7 +67,7 @@ HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& f
   if (h.version != kVersionJet3 && h.version != kVersionJet4) {
     throw Error(errc::kUnspecified, quoted + " is in an unsupported format (version " +
                                         std::to_string(h.version) +
-                                        "); only Jet 4.0 databases can be opened.");
+                                        "); only Jet 3 and Jet 4.0 databases can be opened.");
   }
   std::vector<uint8_t> page(stored.begin(), stored.end());
   applyHeaderMask(page, h.isJet3());
@@ -77,10 +79,15 @@ HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& f
     h.sortLcid = v.u16(kHeaderSortOrderOffsetJet3);
     h.sortUnknown = 0;
     h.sortVersion = 0;
-    for (size_t i = 0; i < kHeaderPasswordLengthJet3; ++i) {
-      uint8_t c = v.u8(kHeaderPasswordOffset + i);
-      if (c == 0) break;
-      h.password.push_back(c);  // single-byte text; Latin-1 is close enough for a comparison
+    h.textCodePage = jet3TextCodePage(h.codePage, h.sortLcid);
+    ByteView stored = v.sub(kHeaderPasswordOffset, kHeaderPasswordLengthJet3);
+    size_t length = 0;
+    while (length < stored.size() && stored.u8(length) != 0) ++length;
+    // Text in the file's code page; without a table for it the open fails anyway.
+    if (const CodePage* cp = CodePage::find(h.textCodePage)) {
+      cp->decode(stored.bytes().subspan(0, length), h.password);
+    } else {
+      for (size_t i = 0; i < length; ++i) h.password.push_back(stored.u8(i));
     }
     return h;
   }

@@ -48,6 +48,7 @@ struct HeaderPage {
   uint8_t sortVersion = 0;      // 0 = General legacy, the Jet 4 default
   double creationDate = 0;      // days since 1899-12-30
   std::u16string password;      // empty: no password set
+  uint16_t textCodePage = 0;    // Jet 3: the code page of its text (jet3_text.h); Jet 4: 0
 
   bool isJet3() const { return version == kVersionJet3; }
   bool hasPassword() const { return !password.empty(); }

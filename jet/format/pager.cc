@@ -22,6 +22,7 @@ Pager Pager::reader(size_t cachePages) const {
   Pager r(file_, pageSize_, cachePages);
   r.pageCount_ = pageCount_;
   r.encodingKey_ = encodingKey_;
+  r.textCodePage_ = textCodePage_;
   r.reader_ = true;
   return r;
 }

@@ -13,6 +13,7 @@
 
 #include "jet/format/page_format.h"
 #include "jet/util/byte_view.h"
+#include "jet/util/code_page.h"
 #include "jet/port/file.h"
 
 namespace jet {
@@ -51,6 +52,11 @@ class Pager {
   uint32_t pageCount() const { return pageCount_; }
   void setEncodingKey(uint32_t key);
   uint32_t encodingKey() const { return encodingKey_; }
+  // Jet 3 files (2048-byte pages) store text as bytes of a code page the header names; Jet 4
+  // files store UTF-16 and leave this null.
+  bool isJet3() const { return pageSize_ == kPageSizeJet3; }
+  void setTextCodePage(const CodePage* codePage) { textCodePage_ = codePage; }
+  const CodePage* textCodePage() const { return textCodePage_; }
 
   // The decoded page; throws a corrupt-page error for a page number beyond the file.
   PageRef read(uint32_t page);
@@ -94,6 +100,7 @@ class Pager {
   uint32_t pageSize_;
   uint32_t pageCount_ = 0;
   uint32_t encodingKey_ = 0;
+  const CodePage* textCodePage_ = nullptr;
   std::vector<PageRef> cache_;  // direct-mapped: slot = page % size
   std::vector<uint8_t> run_;    // readAhead's buffer, kept from run to run
   uint64_t writes_ = 0;

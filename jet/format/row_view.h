@@ -1,6 +1,6 @@
-// Reading one stored row (Jet 4).
+// Reading one stored row.
 //
-// Layout, from the row start:
+// Layout (Jet 4), from the row start:
 //   2      column count the row was written with
 //   ...    fixed area: each fixed column at 2 + its fixed offset
 //   ...    variable values, back to back
@@ -12,7 +12,14 @@
 // Yes/No values are their null-mask bit. Columns numbered at or beyond the row's count (added
 // after the row was written) are Null.
 //
-// Layout: docs/file-format.md#row-layout
+// Jet 3 rows count and point with single bytes: a 1-byte column count, the fixed area at
+// 1 + offset, and, before the null mask, the end-of-data byte, v offset bytes (last-first),
+// j jump bytes and the 1-byte v. An offset byte holds only the low 8 bits: jump entry k
+// (k = 0 nearest v) names the first variable slot whose offsets lie a further 256 bytes on.
+// j = (row length - 1) / 256, less one when the end-of-data byte itself lies below j x 256 (the
+// last entry is then filler).
+//
+// Layout: docs/file-format.md#row-layout, docs/file-format-jet3.md#rows
 #pragma once
 
 #include <cstdint>
@@ -34,11 +41,18 @@ class RowView {
   std::optional<ByteView> columnBytes(const ColumnDef& column) const;
 
  private:
+  void readJet3VarTable();
+  // Jet 3: the start of variable slot `slot` (slot v = the end-of-data byte), jumps added.
+  size_t jet3VarOffset(size_t slot) const;
+
   ByteView row_;
   uint16_t columnCount_ = 0;
   size_t maskStart_ = 0;
   uint16_t varCount_ = 0;
   size_t varTableEnd_ = 0;  // offset just past the offset of slot 0
+  bool jet3_ = false;
+  uint8_t fixedStart_ = 2;  // the column count's width
+  size_t jumpCount_ = 0;    // Jet 3: jump entries in use
 };
 
 }  // namespace jet

@@ -12,34 +12,52 @@ namespace {
 
 constexpr size_t kNextPageOffset = 4;
 constexpr size_t kLengthOffset = 8;
-constexpr size_t kRowCountOffset = 0x10;
-constexpr size_t kAutoNumberOffset = 0x14;
-constexpr size_t kAutoNumberFlagOffset = 0x18;
-constexpr size_t kTableTypeOffset = 0x28;
-constexpr size_t kMaxColumnsOffset = 0x29;
-constexpr size_t kVarColumnsOffset = 0x2B;
-constexpr size_t kColumnCountOffset = 0x2D;
-constexpr size_t kLogicalIndexCountOffset = 0x2F;
-constexpr size_t kRealIndexCountOffset = 0x33;
-constexpr size_t kOwnedMapOffset = 0x37;
-constexpr size_t kFreeMapOffset = 0x3B;
-constexpr size_t kHeaderSize = 0x3F;
 constexpr size_t kContinuationHeader = 8;
-constexpr size_t kRealIndexCounterSize = 12;
-constexpr size_t kColumnBlockSize = 25;
-constexpr size_t kRealIndexBlockSize = 52;
-constexpr size_t kLogicalIndexBlockSize = 28;
 constexpr size_t kLongValueMapSize = 10;
 // Jet allows 255 columns and 32 indexes per table; more means the counts are garbage.
 constexpr size_t kMaxColumns = 256;
 constexpr size_t kMaxIndexes = 1024;
 
-std::u16string readName(const ByteView& v, size_t& pos) {
-  uint16_t len = v.u16(pos);
-  pos += 2;
+// Where each stored field lies, for one format (the head comment of table_definition.h).
+struct DefinitionLayout {
+  size_t rowCount, autoNumber, autoNumberFlag, tableType, maxColumns, varColumns, columnCount;
+  size_t logicalCount, realCount, ownedMap, freeMap, headerSize;
+  size_t realCounterSize;
+  size_t columnBlockSize, columnNumber, columnVarIndex, columnSortInfo, columnFlags, columnExtraFlags,
+      columnFixedOffset, columnLength;
+  size_t nameLengthSize;
+  size_t realBlockSize, realColumns, realUsageMap, realFirstPage, realFlags;
+  size_t logicalBlockSize, logicalNumber;  // the other logical fields follow the number as in Jet 4
+};
+
+constexpr size_t kAbsent = SIZE_MAX;
+
+constexpr DefinitionLayout kJet4Layout{
+    0x10, 0x14, 0x18, 0x28, 0x29, 0x2B, 0x2D, 0x2F, 0x33, 0x37, 0x3B, 0x3F,
+    12,
+    25, 5, 7, 11, 15, 16, 21, 23,
+    2,
+    52, 4, 34, 38, 46,
+    28, 4};
+constexpr DefinitionLayout kJet3Layout{
+    0x0C, 0x10, kAbsent, 0x14, 0x15, 0x17, 0x19, 0x1B, 0x1F, 0x23, 0x27, 0x2B,
+    8,
+    18, 1, 3, 9, 13, kAbsent, 14, 16,
+    1,
+    39, 0, 30, 34, 38,
+    20, 0};
+
+std::u16string readName(const ByteView& v, size_t& pos, const DefinitionLayout& layout,
+                        const CodePage* codePage) {
+  size_t len = layout.nameLengthSize == 1 ? v.u8(pos) : v.u16(pos);
+  pos += layout.nameLengthSize;
   ByteView name = v.sub(pos, len);
   pos += len;
   std::u16string out;
+  if (codePage) {
+    codePage->decode(name.bytes(), out);
+    return out;
+  }
   out.reserve(len / 2);
   for (size_t i = 0; i + 1 < len; i += 2) out.push_back(static_cast<char16_t>(name.u16(i)));
   return out;
@@ -86,78 +104,86 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
   TableDef def;
   std::vector<uint8_t> buf = loadDefinition(pager, first, def.pages);
   ByteView v(buf, first);
+  def.jet3 = pager.isJet3();
+  const DefinitionLayout& l = def.jet3 ? kJet3Layout : kJet4Layout;
+  const CodePage* text = def.jet3 ? pager.textCodePage() : nullptr;
+  if (def.jet3 && !text) throwCorrupt(first, "holds a Jet 3 table definition whose text has no code page");
 
   def.definitionLength = v.u32(kLengthOffset);
-  def.rowCount = v.u32(kRowCountOffset);
-  def.autoNumber = v.u32(kAutoNumberOffset);
-  def.autoNumberFlag = v.u8(kAutoNumberFlagOffset);
-  def.tableType = v.u8(kTableTypeOffset);
-  def.maxColumns = v.u16(kMaxColumnsOffset);
-  def.varColumnCount = v.u16(kVarColumnsOffset);
-  size_t columnCount = v.u16(kColumnCountOffset);
-  size_t logicalCount = v.u32(kLogicalIndexCountOffset);
-  size_t realCount = v.u32(kRealIndexCountOffset);
-  def.ownedPagesMap = v.u32(kOwnedMapOffset);
-  def.freePagesMap = v.u32(kFreeMapOffset);
+  def.rowCount = v.u32(l.rowCount);
+  if (l.autoNumber != kAbsent) def.autoNumber = v.u32(l.autoNumber);
+  if (l.autoNumberFlag != kAbsent) def.autoNumberFlag = v.u8(l.autoNumberFlag);
+  def.tableType = v.u8(l.tableType);
+  def.maxColumns = v.u16(l.maxColumns);
+  def.varColumnCount = v.u16(l.varColumns);
+  size_t columnCount = v.u16(l.columnCount);
+  size_t logicalCount = v.u32(l.logicalCount);
+  size_t realCount = v.u32(l.realCount);
+  def.ownedPagesMap = v.u32(l.ownedMap);
+  def.freePagesMap = v.u32(l.freeMap);
   if (columnCount > kMaxColumns || logicalCount > kMaxIndexes || realCount > kMaxIndexes) {
     throwCorrupt(first, "holds a table definition with impossible column or index counts");
   }
 
-  size_t pos = kHeaderSize;
+  size_t pos = l.headerSize;
   def.realIndexes.resize(realCount);
   for (auto& ri : def.realIndexes) {
-    ri.counterReserved0 = v.u32(pos);
-    ri.distinctKeys = v.u32(pos + 4);
-    ri.counterReserved8 = v.u32(pos + 8);
-    pos += kRealIndexCounterSize;
+    ByteView b = v.sub(pos, l.realCounterSize);
+    ri.counterReserved0 = b.u32(0);
+    ri.distinctKeys = b.u32(4);
+    if (l.realCounterSize >= 12) ri.counterReserved8 = b.u32(8);
+    pos += l.realCounterSize;
   }
 
   def.columns.resize(columnCount);
   for (auto& c : def.columns) {
-    ByteView b = v.sub(pos, kColumnBlockSize);
+    ByteView b = v.sub(pos, l.columnBlockSize);
     c.type = static_cast<ColumnType>(b.u8(0));
-    c.number = b.u16(5);
-    c.varIndex = b.u16(7);
-    c.number2 = b.u16(9);
-    for (int i = 0; i < 4; ++i) c.sortInfo[i] = b.u8(11 + i);
-    c.flags = b.u8(15);
-    c.extraFlags = b.u8(16);
-    c.reserved17 = b.u32(17);
-    c.fixedOffset = b.u16(21);
-    c.length = b.u16(23);
-    pos += kColumnBlockSize;
+    c.number = b.u16(l.columnNumber);
+    c.varIndex = b.u16(l.columnVarIndex);
+    if (!def.jet3) {
+      c.number2 = b.u16(9);
+      c.reserved17 = b.u32(17);
+    }
+    for (int i = 0; i < 4; ++i) c.sortInfo[i] = b.u8(l.columnSortInfo + i);
+    c.flags = b.u8(l.columnFlags);
+    c.extraFlags = l.columnExtraFlags == kAbsent ? 0 : b.u8(l.columnExtraFlags);
+    c.fixedOffset = b.u16(l.columnFixedOffset);
+    c.length = b.u16(l.columnLength);
+    if (text && (c.type == ColumnType::Text || c.type == ColumnType::Memo)) c.codePage = text;
+    pos += l.columnBlockSize;
   }
-  for (auto& c : def.columns) c.name = readName(v, pos);
+  for (auto& c : def.columns) c.name = readName(v, pos, l, text);
 
   for (auto& ri : def.realIndexes) {
-    ByteView b = v.sub(pos, kRealIndexBlockSize);
+    ByteView b = v.sub(pos, l.realBlockSize);
     for (size_t i = 0; i < kMaxIndexColumns; ++i) {
-      uint16_t col = b.u16(4 + 3 * i);
+      uint16_t col = b.u16(l.realColumns + 3 * i);
       if (col == 0xFFFF) continue;
-      ri.columns.push_back(IndexColumn{col, b.u8(6 + 3 * i)});
+      ri.columns.push_back(IndexColumn{col, b.u8(l.realColumns + 2 + 3 * i)});
     }
-    ri.usageMap = b.u32(34);
-    ri.firstPage = b.u32(38);
-    ri.unknown42 = b.u32(42);
-    ri.flags = b.u8(46);
-    pos += kRealIndexBlockSize;
+    ri.usageMap = b.u32(l.realUsageMap);
+    ri.firstPage = b.u32(l.realFirstPage);
+    if (!def.jet3) ri.unknown42 = b.u32(42);
+    ri.flags = b.u8(l.realFlags);
+    pos += l.realBlockSize;
   }
 
   def.indexes.resize(logicalCount);
   for (auto& li : def.indexes) {
-    ByteView b = v.sub(pos, kLogicalIndexBlockSize);
-    li.number = b.u32(4);
-    li.realIndex = b.u32(8);
-    li.relatedTableType = b.u8(12);
-    li.relatedIndex = b.i32(13);
-    li.relatedTablePage = b.u32(17);
-    li.cascadeUpdates = b.u8(21);
-    li.cascadeDeletes = b.u8(22);
-    li.kind = b.u8(23);
-    li.reserved24 = b.u32(24);
-    pos += kLogicalIndexBlockSize;
+    ByteView b = v.sub(pos, l.logicalBlockSize).from(l.logicalNumber);
+    li.number = b.u32(0);
+    li.realIndex = b.u32(4);
+    li.relatedTableType = b.u8(8);
+    li.relatedIndex = b.i32(9);
+    li.relatedTablePage = b.u32(13);
+    li.cascadeUpdates = b.u8(17);
+    li.cascadeDeletes = b.u8(18);
+    li.kind = b.u8(19);
+    if (!def.jet3) li.reserved24 = b.u32(20);
+    pos += l.logicalBlockSize;
   }
-  for (auto& li : def.indexes) li.name = readName(v, pos);
+  for (auto& li : def.indexes) li.name = readName(v, pos, l, text);
 
   // Long-value column maps; older writers may end the definition without them.
   size_t end = std::min<size_t>(buf.size(), def.definitionLength);

@@ -28,6 +28,18 @@
 //           logical index names (2-byte length + UCS-2LE)
 //           long-value column maps, 10 bytes each: column number (2), owned map (4), free map (4)
 //           FF FF
+// Jet 3 (2048-byte pages) keeps the same parts, narrower:
+//   0x08 4  definition length  0x0C 4 row count   0x10 4 last autonumber
+//   0x14 1  table type         0x15 2 max column + 1
+//   0x17 2  variable columns   0x19 2 columns     0x1B 4 logical indexes  0x1F 4 real indexes
+//   0x23 4  owned-pages map    0x27 4 free-space map   0x2B  real index counters, 8 bytes each
+//           column blocks, 18 bytes each: 0 type, 1 (2) number, 3 (2) variable slot,
+//             9 (2) sort order LCID, 11 (2) code page, 13 flags, 14 (2) fixed offset, 16 (2) length
+//           names: 1-byte byte length + code-page text
+//           real index blocks, 39 bytes each: 0 10 x (column (2), order (1)), 30 (4) usage map,
+//             34 (4) first index page, 38 flags
+//           logical index blocks, 20 bytes each: the Jet 4 block without its first and last 4 bytes
+//           logical index names, long-value column maps and FF FF as in Jet 4
 //
 // Layout: docs/file-format.md#table-definitions
 #pragma once
@@ -38,6 +50,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/util/code_page.h"
 #include "jet/util/value.h"
 
 namespace jet {
@@ -72,6 +85,8 @@ struct ColumnDef {
   // Long-value (Memo/OLE) columns: row pointers of their two usage maps, 0 when absent.
   uint32_t lvOwnedMap = 0;
   uint32_t lvFreeMap = 0;
+  // Text and Memo columns of a Jet 3 table: the code page of their bytes (Jet 4: null, UTF-16).
+  const CodePage* codePage = nullptr;
 
   bool isFixed() const { return flags & column_flag::kFixed; }
   bool isAutoNumber() const { return flags & column_flag::kAutoNumber; }
@@ -149,6 +164,7 @@ struct TableDef {
   uint16_t varColumnCount = 0;
   uint32_t ownedPagesMap = 0;   // row pointers
   uint32_t freePagesMap = 0;
+  bool jet3 = false;            // read from a Jet 3 file: its rows have the Jet 3 layout
 
   std::vector<ColumnDef> columns;  // sorted by column number
   std::vector<RealIndexDef> realIndexes;

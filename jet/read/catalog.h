@@ -38,9 +38,12 @@ struct CatalogEntry {
   std::u16string foreignName;  // linked tables: the table there
   std::u16string connect;      // linked tables: connection details (";PWD=...", "ODBC;DSN=...")
 
-  bool isTable() const { return (type & 0x7F) == object_type::kTable; }
-  bool isJetLink() const { return (type & 0x7F) == object_type::kLinkedTable; }
-  bool isOdbcLink() const { return (type & 0x7F) == object_type::kLinkedOdbcTable; }
+  // Types with the top bit set are Access's own objects (forms -32768, reports -32764,
+  // macros -32766, modules -32761): their low bits must not pass for a table or a link.
+  bool isTable() const { return isKind(object_type::kTable); }
+  bool isJetLink() const { return isKind(object_type::kLinkedTable); }
+  bool isOdbcLink() const { return isKind(object_type::kLinkedOdbcTable); }
+  bool isKind(int16_t kind) const { return type >= 0 && (type & 0x7F) == kind; }
   bool isLink() const { return isJetLink() || isOdbcLink(); }
   bool isSystem() const { return (flags & (object_flag::kSystem | object_flag::kAltSystem)) != 0; }
   // Local tables only: a link's Id is a synthetic number, not a page.

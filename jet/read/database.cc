@@ -22,20 +22,34 @@ struct Database::Impl {
 
 namespace {
 
-HeaderPage readHeader(File& file, const std::filesystem::path& path) {
+HeaderPage readHeader(File& file, const std::filesystem::path& path, bool writable) {
   std::vector<uint8_t> page0(kPageSizeJet4);
   size_t got = file.readSomeAt(0, page0);
   page0.resize(got);
   HeaderPage h = parseHeaderPage(page0, pathText(path));
-  if (h.isJet3()) {
-    throw Error(errc::kUnspecified, quotedPath(path) +
-                                        " is a Jet 3 (Access 97) database, an unsupported format; only "
-                                        "Jet 4.0 databases can be opened.");
+  if (h.isJet3() && writable) {
+    // Changes to an Access 97 file are left to Access 97: we read it, never write it.
+    throw Error(errc::kUnspecified,
+                quotedPath(path) + " is a Jet 3 (Access 97) database, which is read but never changed.");
   }
-  if (got < kPageSizeJet4 || file.size() < 3 * uint64_t{kPageSizeJet4}) {
+  const uint32_t pageSize = h.isJet3() ? kPageSizeJet3 : kPageSizeJet4;
+  if (got < pageSize || file.size() < 3 * uint64_t{pageSize}) {
     throw Error(errc::kUnspecified, "The database file " + quotedPath(path) + " is corrupt: it is truncated.");
   }
   return h;
+}
+
+// The code page of a Jet 3 file's text; nullptr for Jet 4. A code page without a table here
+// would turn every name into guesses, so the file is refused instead.
+const CodePage* textCodePageOf(const HeaderPage& h, const std::filesystem::path& path, uint16_t chosen) {
+  if (!h.isJet3()) return nullptr;
+  const uint16_t number = chosen != 0 ? chosen : h.textCodePage;
+  const CodePage* cp = CodePage::find(number);
+  if (!cp) {
+    throw Error(errc::kUnspecified, quotedPath(path) + " stores its text in code page " + std::to_string(number) +
+                                        ", which this program cannot read.");
+  }
+  return cp;
 }
 
 }  // namespace
@@ -45,7 +59,8 @@ Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
-Database Database::open(const std::filesystem::path& path, std::u16string_view password, bool writable) {
+Database Database::open(const std::filesystem::path& path, std::u16string_view password, bool writable,
+                        uint16_t textCodePage) {
   // One writer at a time, and readers never in its way: a writable open takes the exclusive
   // lock and keeps it until the file closes; a read-only open takes none, so neither another
   // program nor one of our writers is kept from the file while we read it.
@@ -56,15 +71,17 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   auto impl = std::make_unique<Impl>();
   impl->path = path;
   impl->writable = writable;
-  impl->header = readHeader(file, path);
+  impl->header = readHeader(file, path, writable);
+  const CodePage* text = textCodePageOf(impl->header, path, textCodePage);
   if (impl->header.hasPassword() && password != impl->header.password) {
     // Named, so a certificate file with a password of its own is not taken for the source.
     throw Error(errc::kInvalidPassword, "Not a valid password. The database " + quotedPath(path) +
                                             " is protected by another password.");
   }
   impl->password = std::u16string(password);
-  impl->pager = std::make_unique<Pager>(std::move(file), kPageSizeJet4);
+  impl->pager = std::make_unique<Pager>(std::move(file), impl->header.isJet3() ? kPageSizeJet3 : kPageSizeJet4);
   impl->pager->setEncodingKey(impl->header.encodingKey);
+  impl->pager->setTextCodePage(text);
   impl->catalog = readCatalog(*impl->pager);
   Database db(std::move(impl));
   // A writer builds on what it finds; on a damaged file it would add to the damage and call

@@ -1,4 +1,5 @@
-// An open Jet 4.0 database file: header facts, the catalog, table definitions, row scans.
+// An open Jet 4.0 or Jet 3 (Access 97) database file: header facts, the catalog, table
+// definitions, row scans.
 //
 //   auto db = jet::Database::open("tarvo.mdb", u"secret");
 //   auto def = db.tableDef(u"Roster");
@@ -40,9 +41,11 @@ class Database {
   // file's one writer until it closes: a second writable open of the same file, from any
   // process or this one, fails at once with "... is being written by another program".
   // Read-only opens never write and lock nothing, so they work beside a writer (and see its
-  // changes as they reach the file).
+  // changes as they reach the file). A Jet 3 file opens read-only only.
+  // `textCodePage` overrides the code page of a Jet 3 file's text for a header that misnames
+  // it (0: as the header says; ignored for Jet 4, whose text is UTF-16).
   static Database open(const std::filesystem::path& path, std::u16string_view password = {},
-                       bool writable = false);
+                       bool writable = false, uint16_t textCodePage = 0);
 
   Database(Database&&) noexcept;
   Database& operator=(Database&&) noexcept;

@@ -1,4 +1,4 @@
-// The integrity check of a Jet 4 file, in the way of SQLite's integrity_check: each problem
+// The integrity check of a Jet file, in the way of SQLite's integrity_check: each problem
 // found, with the table and page it is in. The rules are the reader's own (the same code
 // decides what a scan accepts); this walks every structure with them instead of stopping at
 // the first problem.
@@ -10,6 +10,7 @@
 //                   not compared there: a writer's delete sets it anew.
 //   kFull           also every row and long value of every table, every index, and each
 //                   user table's stored row count against its rows.
+// Of a Jet 3 file every structure but the indexes, which it does not read.
 #pragma once
 
 #include <cstddef>

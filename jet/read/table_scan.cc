@@ -38,7 +38,11 @@ void decodeColumn(Pager& pager, const RowView& row, const ColumnDef& col, Value&
       out.storage() = std::u16string();
       text = std::get_if<std::u16string>(&out.storage());
     }
-    decodeJetText(scratch, *text);
+    if (col.codePage) {
+      col.codePage->decode(scratch, *text);
+    } else {
+      decodeJetText(scratch, *text);
+    }
   } else {
     out.storage() = scratch;
   }

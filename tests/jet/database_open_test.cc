@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "jet/format/header_page.h"
+#include "jet/format/pager.h"
 #include "jet/read/database.h"
 #include "jet/util/error.h"
-#include "jet/format/pager.h"
+#include "jet/util/rc4.h"
 #include "jet/util/unicode.h"
+#include "jet/util/value_text.h"
 #include "tests/support/error_number.h"
 #include "tests/support/paths.h"
 
@@ -64,11 +67,70 @@ TEST(DatabaseOpenTest, ForeignMissingAndOldFilesAreRefusedClearly) {
   std::ofstream(dir / "empty.mdb").flush();
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir / "empty.mdb"); }), jet::errc::kUnspecified);
 
-  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(corpusFile("mdbtestdata/nwind.mdb")); }, &text),
-            jet::errc::kUnspecified);
-  EXPECT_NE(text.find("unsupported format"), std::string::npos) << text;
+  const auto access97 = corpusFile("mdbtestdata/nwind.mdb");
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(access97, {}, true); }, &text), jet::errc::kUnspecified);
+  EXPECT_EQ(text, jet::quotedPath(access97) + " is a Jet 3 (Access 97) database, which is read but never changed.");
+  EXPECT_EQ(errorNumberOf([&] { jet::Database::open(access97, {}, false, 437); }, &text), jet::errc::kUnspecified);
+  EXPECT_NE(text.find("code page 437, which this program cannot read"), std::string::npos) << text;
 
   EXPECT_EQ(errorNumberOf([&] { jet::Database::open(dir.path()); }), jet::errc::kUnspecified);
+}
+
+// No Access 97 file of the corpus has a password or an encoding: copies are given them in the
+// header (20 password bytes under the header mask, without Jet 4's date mask), and every page
+// but the first is RC4-encoded as Jet 3 does it.
+TEST(DatabaseOpenTest, Jet3CopiesWithAPasswordOrAnEncodingReadAsTheOriginal) {
+  const auto original = corpusFile("jackcess/testV1997.mdb");
+  auto plain = jet::Database::open(original);
+  EXPECT_EQ(plain.version(), jet::kVersionJet3);
+  EXPECT_EQ(plain.pager().pageSize(), jet::kPageSizeJet3);
+  EXPECT_EQ(plain.header().textCodePage, 1252);
+  const auto rowsOf = [](jet::Database& db) {
+    std::vector<std::string> rows;
+    auto def = db.tableDef(u"Table1");
+    std::vector<size_t> all(def->columns.size());
+    std::iota(all.begin(), all.end(), 0);
+    auto scan = db.scan(def, all);
+    while (scan.next()) {
+      std::string row;
+      for (const auto& v : scan.values()) row += jet::toUtf8(jet::textOf(v)) + "|";
+      rows.push_back(row);
+    }
+    return rows;
+  };
+  const auto expected = rowsOf(plain);
+  ASSERT_EQ(expected.size(), 2u);
+
+  std::ifstream in(original, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  testsupport::TempDir dir;
+  const auto copy = dir / "access97.mdb";
+  for (const uint32_t key : {0u, 0x5A3C9E17u}) {
+    SCOPED_TRACE(key);
+    std::vector<uint8_t> file(bytes.begin(), bytes.end());
+    std::span<uint8_t> page0(file.data(), jet::kPageSizeJet3);
+    jet::applyHeaderMask(page0, true);
+    const std::string password = "Sal\xE4s";  // "Saläs" in code page 1252
+    std::copy(password.begin(), password.end(), page0.begin() + jet::kHeaderPasswordOffset);
+    for (int i = 0; i < 4; ++i) page0[jet::kHeaderEncodingKeyOffset + i] = static_cast<uint8_t>(key >> (8 * i));
+    jet::applyHeaderMask(page0, true);
+    for (uint32_t p = 1; key != 0 && p < file.size() / jet::kPageSizeJet3; ++p) {
+      const uint32_t k = key ^ p;
+      const uint8_t pageKey[4] = {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8),
+                                  static_cast<uint8_t>(k >> 16), static_cast<uint8_t>(k >> 24)};
+      jet::rc4Apply(pageKey, std::span<uint8_t>(file.data() + p * jet::kPageSizeJet3, jet::kPageSizeJet3));
+    }
+    std::ofstream(copy, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+
+    auto db = jet::Database::open(copy, u"Sal\u00E4s");
+    EXPECT_EQ(db.encodingKey(), key);
+    EXPECT_EQ(rowsOf(db), expected);
+    std::string text;
+    EXPECT_EQ(errorNumberOf([&] { jet::Database::open(copy, u"Salas"); }, &text), jet::errc::kInvalidPassword);
+    EXPECT_EQ(text, "Not a valid password. The database " + jet::quotedPath(copy) + " is protected by another password.");
+    EXPECT_EQ(errorNumberOf([&] { jet::Database::open(copy); }), jet::errc::kInvalidPassword);
+  }
 }
 
 TEST(DatabaseOpenTest, OneWriterAtATimeWithReadersBesideIt) {
