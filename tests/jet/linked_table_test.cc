@@ -1,5 +1,6 @@
 // Linked tables followed to their back ends (where the back end is looked for is covered by
-// the split pairs of the data layer's source-query tests): queries through links (shared back ends, chains, passwords, an Access-made front end), and the
+// the split pairs of the data layer's source-query tests): queries through links (shared back
+// ends, chains, passwords, an Access-made front end, an Access 97 back end), and the
 // clear failures of broken links with every file left as it was. Writes through links are
 // refused in the data layer's write-path tests.
 #include <gtest/gtest.h>
@@ -144,4 +145,16 @@ TEST(LinkedTableTest, AccessMadeLinksAreFollowedToBackEndsBesideThem) {
   EXPECT_EQ(one->value(0, 1).get<std::u16string>(), u"ciao bello");
   EXPECT_EQ(jet::sql::query(db, u"SELECT * FROM table2")->rowCount(), 1u);
   EXPECT_EQ(db.openBackEnds(), 2u);
+
+  // An Access 97 back end behind a Jet 4 front end: a join of two of its tables, its text in
+  // code page 1252.
+  fs::copy_file(testsupport::corpusFile("mdbtestdata/nwind.mdb"), dir / "nwind.mdb");
+  addLinks(dir / "front.mdb", {link(u"Orders", u"nwind.mdb", u"Orders"), link(u"Kunden", u"nwind.mdb", u"Customers")});
+  auto front = jet::Database::open(dir / "front.mdb");
+  EXPECT_EQ(rowCount(front, u"SELECT Orders.OrderID FROM Orders INNER JOIN Kunden ON Orders.CustomerID = "
+                            u"Kunden.CustomerID WHERE Kunden.Country = 'Germany'"),
+            122u);
+  auto koene = jet::sql::query(front, u"SELECT CompanyName FROM Kunden WHERE CustomerID = 'KOENE'");
+  ASSERT_EQ(koene->rowCount(), 1u);
+  EXPECT_EQ(koene->value(0, 0).get<std::u16string>(), u"K\u00F6niglich Essen");
 }
