@@ -54,6 +54,7 @@ Outcome readEverything(const fs::path& path, std::u16string_view password, std::
 struct Sample {
   const char* file;
   const char16_t* password;
+  size_t pageSize = 4096;
 };
 const Sample kSamples[] = {
     {"jackcess/test2V2000.mdb", u""},          // long-value chains, a two-page definition
@@ -62,6 +63,8 @@ const Sample kSamples[] = {
     {"jackcess-encrypt/db-enc.mdb", u""},      // RC4-encoded pages
     {"mdb-reader/V2000_with-password.mdb", u"password"},
     {"jackcess/testUnicodeCompV2003.mdb", u""},
+    {"jackcess/test2V1997.mdb", u"", 2048},   // Access 97: long-value chains, a row past 256 bytes
+    {"jackcess/queryTestV1997.mdb", u"", 2048},  // Access 97: a moved catalog row
 };
 
 }  // namespace
@@ -73,12 +76,12 @@ TEST(HostileFileTest, TruncatedFilesGiveErrorsNotCrashes) {
     SCOPED_TRACE(s.file);
     Bytes full = readBytes(testsupport::corpusFile(s.file));
     ASSERT_EQ(readEverything(testsupport::corpusFile(s.file), s.password), Outcome::kRead);
-    size_t pages = full.size() / 4096;
+    const size_t size = s.pageSize, pages = full.size() / size;
     size_t errors = 0;
-    std::vector<size_t> cuts = {0, 1, 100, 0x200, 4095};
+    std::vector<size_t> cuts = {0, 1, 100, 0x200, size - 1};
     for (size_t p = 1; p < pages; ++p) {
-      cuts.push_back(p * 4096);
-      cuts.push_back(p * 4096 + 1 + (p * 977) % 4094);
+      cuts.push_back(p * size);
+      cuts.push_back(p * size + 1 + (p * 977) % (size - 2));
     }
     for (size_t cut : cuts) {
       writeBytes(target, full, cut);
@@ -102,10 +105,11 @@ TEST(HostileFileTest, FlippedBytesGiveErrorsNotCrashes) {
       Bytes damaged = full;
       int flips = 1 + static_cast<int>(rng() % 24);
       // Aim at the structures: headers of pages and the ends of pages, where rows start.
+      const size_t size = s.pageSize;
       for (int i = 0; i < flips; ++i) {
-        size_t page = rng() % (full.size() / 4096);
-        size_t offset = rng() % 3 == 0 ? rng() % 64 : (rng() % 2 ? 4096 - 1 - rng() % 512 : rng() % 4096);
-        damaged[page * 4096 + offset] ^= static_cast<uint8_t>(1 + rng() % 255);
+        size_t page = rng() % (full.size() / size);
+        size_t offset = rng() % 3 == 0 ? rng() % 64 : (rng() % 2 ? size - 1 - rng() % 512 : rng() % size);
+        damaged[page * size + offset] ^= static_cast<uint8_t>(1 + rng() % 255);
       }
       writeBytes(target, damaged, damaged.size());
       if (readEverything(target, s.password) == Outcome::kJetError) ++errors;
