@@ -49,7 +49,7 @@ Table tableFromFile(const jet::TableDef& def) {
     auto col = std::make_shared<ColumnState>();
     col->name = c.name;
     col->type = adoTypeOf(c.type);
-    col->definedSize = c.type == jet::ColumnType::Text ? c.length / 2 : c.length;
+    col->definedSize = c.type == jet::ColumnType::Text ? c.textSize() : c.length;
     col->attributes = (c.flags & jet::column_flag::kNullable ? adColNullable : 0) |
                       (c.isFixed() ? adColFixed : 0);
     col->properties = defaultProperties();

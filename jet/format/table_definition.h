@@ -94,6 +94,9 @@ struct ColumnDef {
   bool isHyperlink() const { return flags & column_flag::kHyperlink; }
   bool isCompressedUnicode() const { return extraFlags & kExtraFlagCompressedUnicode; }
   bool isLongValue() const { return type == ColumnType::Memo || type == ColumnType::OLE; }
+  // A Text column's declared size in characters: Jet 4 counts two bytes a character, Jet 3
+  // (whose text columns have a code page) one.
+  uint16_t textSize() const { return codePage ? length : static_cast<uint16_t>(length / 2); }
   uint8_t precision() const { return sortInfo[0]; }
   uint8_t scale() const { return sortInfo[1]; }
   uint16_t sortLcid() const { return static_cast<uint16_t>(sortInfo[0] | (sortInfo[1] << 8)); }

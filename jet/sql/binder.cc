@@ -181,7 +181,7 @@ class Binder {
     ResultColumn c;
     c.name = alias.empty() ? def.name : alias;
     c.type = def.type;
-    c.size = def.type == ColumnType::Text ? static_cast<uint16_t>(def.length / 2) : def.length;
+    c.size = def.type == ColumnType::Text ? def.textSize() : def.length;
     c.autoIncrement = def.isAutoNumber();
     BoundColumn b = use(slot, position);
     c.slot = b.slot;

@@ -157,4 +157,5 @@ TEST(LinkedTableTest, AccessMadeLinksAreFollowedToBackEndsBesideThem) {
   auto koene = jet::sql::query(front, u"SELECT CompanyName FROM Kunden WHERE CustomerID = 'KOENE'");
   ASSERT_EQ(koene->rowCount(), 1u);
   EXPECT_EQ(koene->value(0, 0).get<std::u16string>(), u"K\u00F6niglich Essen");
+  EXPECT_EQ(koene->column(0).size, 40u);  // Text(40): one byte a character
 }
