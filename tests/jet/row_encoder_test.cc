@@ -1,5 +1,6 @@
 // The row encoder that keeps its buffers from row to row: every row reads back through the
-// reader's RowView as written, whatever rows the encoder built before it.
+// reader's RowView as written, whatever rows the encoder built before it. And a Jet 3 row
+// (which nothing here writes) read through its jump table.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -166,6 +167,27 @@ TEST(RowEncoder, RefusalsLeaveTheEncoderUsable) {
   }
   const std::vector<Value> fine = {int32_t{9}, std::u16string(u"Bo"), true, Value(), Value(), std::u16string(u"n")};
   expectReadsBack(t, encoder.encode(t, fine, kNoLongValues), fine);
+}
+
+// Jet 3 offsets are single bytes: the jump entry says from which slot on they lie 256 further.
+// Id, then slots of 200, 100 and 5 bytes: slot 2 (305) and the end of data (310) jump.
+TEST(RowEncoder, AJet3RowReachesItsValuesPastItsFirst256Bytes) {
+  jet::TableDef t = layout(true);
+  t.jet3 = true;
+  t.columns.erase(t.columns.begin() + 4);  // no Date/Time
+  t.columns.erase(t.columns.begin() + 2);  // nor Yes/No
+  std::vector<uint8_t> row = {7, 42, 0, 0, 0};
+  for (auto [byte, n] : {std::pair{'a', 200}, {'b', 100}, {'c', 5}}) row.insert(row.end(), n, byte);
+  // End of data, slots 2, 1, 0 (last-first), the jump entry (slot 2), the slot count, the mask.
+  for (uint8_t b : {310 - 256, 305 - 256, 205, 5, 2, 3, 0x4B}) row.push_back(b);
+  const jet::RowView view(jet::ByteView(row, 0), t);
+  const std::pair<size_t, size_t> expected[] = {{1, 4}, {5, 200}, {205, 100}, {305, 5}};
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    auto bytes = view.columnBytes(t.columns[i]);
+    ASSERT_TRUE(bytes.has_value()) << i;
+    EXPECT_EQ(bytes->bytes().data() - row.data(), static_cast<ptrdiff_t>(expected[i].first)) << i;
+    EXPECT_EQ(bytes->size(), expected[i].second) << i;
+  }
 }
 
 TEST(TextEncoding, AppendingKeepsWhatTheBufferHeld) {
