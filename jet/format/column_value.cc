@@ -54,11 +54,7 @@ void decodeColumnValue(const ColumnDef& column, const ByteView& b, Value& out) {
         s = std::u16string();
         text = std::get_if<std::u16string>(&s);
       }
-      if (column.codePage) {
-        column.codePage->decode(b.bytes(), *text);
-      } else {
-        decodeJetText(b.bytes(), *text);
-      }
+      decodeStoredText(b.bytes(), column.codePage, *text);
       return;
     }
     default: {

@@ -9,7 +9,7 @@ DataPage::DataPage(PageRef page, const char* what) : page_(std::move(page)), vie
     throwCorrupt(page_->number(), std::string("is not a ") + what + " page (type " +
                                       std::to_string(page_->type()) + ")");
   }
-  const bool jet3 = view_.size() == kPageSizeJet3;
+  const bool jet3 = isJet3PageSize(view_.size());
   rowCount_ = view_.u16(jet3 ? kDataPageRowCountOffsetJet3 : kDataPageRowCountOffset);
   slotsOffset_ = jet3 ? kDataPageSlotsOffsetJet3 : kDataPageSlotsOffset;
   if (slotsOffset_ + 2 * size_t{rowCount_} > view_.size()) {

@@ -48,7 +48,8 @@ std::array<uint8_t, 4> passwordMask(double creationDate) {
           static_cast<uint8_t>(u >> 24)};
 }
 
-HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& fileName) {
+HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& fileName,
+                           uint16_t textCodePage) {
   const std::string quoted = "'" + fileName + "'";
   if (stored.size() < 0x200 || stored[0] != 0x00) {
     throw Error(errc::kUnspecified, quoted + " is not a Jet database (unrecognized database format).");
@@ -79,7 +80,7 @@ HeaderPage parseHeaderPage(std::span<const uint8_t> stored, const std::string& f
     h.sortLcid = v.u16(kHeaderSortOrderOffsetJet3);
     h.sortUnknown = 0;
     h.sortVersion = 0;
-    h.textCodePage = jet3TextCodePage(h.codePage, h.sortLcid);
+    h.textCodePage = textCodePage != 0 ? textCodePage : jet3TextCodePage(h.codePage, h.sortLcid);
     ByteView stored = v.sub(kHeaderPasswordOffset, kHeaderPasswordLengthJet3);
     size_t length = 0;
     while (length < stored.size() && stored.u8(length) != 0) ++length;

@@ -22,6 +22,8 @@
 #include <span>
 #include <string>
 
+#include "jet/format/page_format.h"
+
 namespace jet {
 
 inline constexpr size_t kHeaderMaskOffset = 0x18;
@@ -51,6 +53,7 @@ struct HeaderPage {
   uint16_t textCodePage = 0;    // Jet 3: the code page of its text (jet3_text.h); Jet 4: 0
 
   bool isJet3() const { return version == kVersionJet3; }
+  uint32_t pageSize() const { return isJet3() ? kPageSizeJet3 : kPageSizeJet4; }
   bool hasPassword() const { return !password.empty(); }
 };
 
@@ -62,6 +65,8 @@ std::array<uint8_t, 4> passwordMask(double creationDate);
 
 // Decodes a header page as stored in the file. `fileName` names the file in errors: not a Jet
 // database, or a format this engine does not read (Jet 3 is decoded; the caller decides).
-HeaderPage parseHeaderPage(std::span<const uint8_t> page0, const std::string& fileName);
+// `textCodePage`, when not 0, is a Jet 3 file's code page in place of the one its header implies.
+HeaderPage parseHeaderPage(std::span<const uint8_t> page0, const std::string& fileName,
+                           uint16_t textCodePage = 0);
 
 }  // namespace jet

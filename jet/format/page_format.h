@@ -5,12 +5,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace jet {
 
 inline constexpr uint32_t kPageSizeJet4 = 4096;
 inline constexpr uint32_t kPageSizeJet3 = 2048;
+// Pages of Jet 3 (Access 97) files are half the size of Jet 4's: the size says which layout.
+inline constexpr bool isJet3PageSize(size_t size) { return size == kPageSizeJet3; }
 
 // Page type byte (byte 0 of every page).
 namespace page_type {

@@ -54,7 +54,7 @@ class Pager {
   uint32_t encodingKey() const { return encodingKey_; }
   // Jet 3 files (2048-byte pages) store text as bytes of a code page the header names; Jet 4
   // files store UTF-16 and leave this null.
-  bool isJet3() const { return pageSize_ == kPageSizeJet3; }
+  bool isJet3() const { return isJet3PageSize(pageSize_); }
   void setTextCodePage(const CodePage* codePage) { textCodePage_ = codePage; }
   const CodePage* textCodePage() const { return textCodePage_; }
 

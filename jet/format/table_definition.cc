@@ -19,33 +19,42 @@ constexpr size_t kMaxColumns = 256;
 constexpr size_t kMaxIndexes = 1024;
 
 // Where each stored field lies, for one format (the head comment of table_definition.h).
+// kAbsent marks a field the format does not store: it keeps its default.
+constexpr size_t kAbsent = SIZE_MAX;
+
 struct DefinitionLayout {
   size_t rowCount, autoNumber, autoNumberFlag, tableType, maxColumns, varColumns, columnCount;
   size_t logicalCount, realCount, ownedMap, freeMap, headerSize;
-  size_t realCounterSize;
-  size_t columnBlockSize, columnNumber, columnVarIndex, columnSortInfo, columnFlags, columnExtraFlags,
-      columnFixedOffset, columnLength;
+  size_t realCounterSize, realCounterReserved8;
+  size_t columnBlockSize, columnNumber, columnVarIndex, columnNumber2, columnSortInfo, columnFlags,
+      columnExtraFlags, columnReserved17, columnFixedOffset, columnLength;
   size_t nameLengthSize;
-  size_t realBlockSize, realColumns, realUsageMap, realFirstPage, realFlags;
-  size_t logicalBlockSize, logicalNumber;  // the other logical fields follow the number as in Jet 4
+  size_t realBlockSize, realColumns, realUsageMap, realFirstPage, realUnknown42, realFlags;
+  size_t logicalBlockSize, logicalNumber, logicalReserved24;  // the others follow the number
 };
-
-constexpr size_t kAbsent = SIZE_MAX;
 
 constexpr DefinitionLayout kJet4Layout{
     0x10, 0x14, 0x18, 0x28, 0x29, 0x2B, 0x2D, 0x2F, 0x33, 0x37, 0x3B, 0x3F,
-    12,
-    25, 5, 7, 11, 15, 16, 21, 23,
+    12, 8,
+    25, 5, 7, 9, 11, 15, 16, 17, 21, 23,
     2,
-    52, 4, 34, 38, 46,
-    28, 4};
+    52, 4, 34, 38, 42, 46,
+    28, 4, 24};
 constexpr DefinitionLayout kJet3Layout{
     0x0C, 0x10, kAbsent, 0x14, 0x15, 0x17, 0x19, 0x1B, 0x1F, 0x23, 0x27, 0x2B,
-    8,
-    18, 1, 3, 9, 13, kAbsent, 14, 16,
+    8, kAbsent,
+    18, 1, 3, kAbsent, 9, 13, kAbsent, kAbsent, 14, 16,
     1,
-    39, 0, 30, 34, 38,
-    20, 0};
+    39, 0, 30, 34, kAbsent, 38,
+    20, 0, kAbsent};
+
+template <typename T>
+void readIfStored(const ByteView& v, size_t at, T& field) {
+  if (at == kAbsent) return;
+  if constexpr (sizeof(T) == 1) field = v.u8(at);
+  else if constexpr (sizeof(T) == 2) field = v.u16(at);
+  else field = v.u32(at);
+}
 
 std::u16string readName(const ByteView& v, size_t& pos, const DefinitionLayout& layout,
                         const CodePage* codePage) {
@@ -111,8 +120,8 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
 
   def.definitionLength = v.u32(kLengthOffset);
   def.rowCount = v.u32(l.rowCount);
-  if (l.autoNumber != kAbsent) def.autoNumber = v.u32(l.autoNumber);
-  if (l.autoNumberFlag != kAbsent) def.autoNumberFlag = v.u8(l.autoNumberFlag);
+  readIfStored(v, l.autoNumber, def.autoNumber);
+  readIfStored(v, l.autoNumberFlag, def.autoNumberFlag);
   def.tableType = v.u8(l.tableType);
   def.maxColumns = v.u16(l.maxColumns);
   def.varColumnCount = v.u16(l.varColumns);
@@ -131,7 +140,7 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
     ByteView b = v.sub(pos, l.realCounterSize);
     ri.counterReserved0 = b.u32(0);
     ri.distinctKeys = b.u32(4);
-    if (l.realCounterSize >= 12) ri.counterReserved8 = b.u32(8);
+    readIfStored(b, l.realCounterReserved8, ri.counterReserved8);
     pos += l.realCounterSize;
   }
 
@@ -141,13 +150,12 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
     c.type = static_cast<ColumnType>(b.u8(0));
     c.number = b.u16(l.columnNumber);
     c.varIndex = b.u16(l.columnVarIndex);
-    if (!def.jet3) {
-      c.number2 = b.u16(9);
-      c.reserved17 = b.u32(17);
-    }
+    readIfStored(b, l.columnNumber2, c.number2);
+    readIfStored(b, l.columnReserved17, c.reserved17);
     for (int i = 0; i < 4; ++i) c.sortInfo[i] = b.u8(l.columnSortInfo + i);
     c.flags = b.u8(l.columnFlags);
-    c.extraFlags = l.columnExtraFlags == kAbsent ? 0 : b.u8(l.columnExtraFlags);
+    c.extraFlags = 0;
+    readIfStored(b, l.columnExtraFlags, c.extraFlags);
     c.fixedOffset = b.u16(l.columnFixedOffset);
     c.length = b.u16(l.columnLength);
     if (text && (c.type == ColumnType::Text || c.type == ColumnType::Memo)) c.codePage = text;
@@ -164,13 +172,14 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
     }
     ri.usageMap = b.u32(l.realUsageMap);
     ri.firstPage = b.u32(l.realFirstPage);
-    if (!def.jet3) ri.unknown42 = b.u32(42);
+    readIfStored(b, l.realUnknown42, ri.unknown42);
     ri.flags = b.u8(l.realFlags);
     pos += l.realBlockSize;
   }
 
   def.indexes.resize(logicalCount);
   for (auto& li : def.indexes) {
+    readIfStored(v.sub(pos, l.logicalBlockSize), l.logicalReserved24, li.reserved24);
     ByteView b = v.sub(pos, l.logicalBlockSize).from(l.logicalNumber);
     li.number = b.u32(0);
     li.realIndex = b.u32(4);
@@ -180,7 +189,6 @@ TableDef readTableDefinition(Pager& pager, uint32_t first) {
     li.cascadeUpdates = b.u8(17);
     li.cascadeDeletes = b.u8(18);
     li.kind = b.u8(19);
-    if (!def.jet3) li.reserved24 = b.u32(20);
     pos += l.logicalBlockSize;
   }
   for (auto& li : def.indexes) li.name = readName(v, pos, l, text);

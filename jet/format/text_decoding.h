@@ -1,8 +1,9 @@
 // Jet 4 stored text. Plain values are UCS-2LE. A value that begins with FF FE uses "compressed
 // Unicode": it starts in one-byte mode (each byte a character U+0000..U+00FF) and every 00 byte
-// switches between one-byte and two-byte (UCS-2LE) mode.
+// switches between one-byte and two-byte (UCS-2LE) mode. Jet 3 text is bytes of a Windows code
+// page (code_page.h).
 //
-// Layout: docs/file-format.md#text-storage
+// Layout: docs/file-format.md#text-storage, docs/file-format-jet3.md#text
 #pragma once
 
 #include <bit>
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <span>
 #include <string>
+
+#include "jet/util/code_page.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -67,5 +70,15 @@ inline void readTwoByteText(const uint8_t* in, size_t n, char16_t* out) {
 // Appends the characters of a stored text value to `out` (which is cleared first).
 void decodeJetText(std::span<const uint8_t> stored, std::u16string& out);
 std::u16string decodeJetText(std::span<const uint8_t> stored);
+
+// A Text or Memo value of either format: Jet 3 bytes in its column's code page, or (null) Jet 4
+// text as above.
+inline void decodeStoredText(std::span<const uint8_t> stored, const CodePage* codePage, std::u16string& out) {
+  if (codePage) {
+    codePage->decode(stored, out);
+  } else {
+    decodeJetText(stored, out);
+  }
+}
 
 }  // namespace jet

@@ -22,18 +22,17 @@ struct Database::Impl {
 
 namespace {
 
-HeaderPage readHeader(File& file, const std::filesystem::path& path, bool writable) {
+HeaderPage readHeader(File& file, const std::filesystem::path& path, bool writable, uint16_t textCodePage) {
   std::vector<uint8_t> page0(kPageSizeJet4);
   size_t got = file.readSomeAt(0, page0);
   page0.resize(got);
-  HeaderPage h = parseHeaderPage(page0, pathText(path));
+  HeaderPage h = parseHeaderPage(page0, pathText(path), textCodePage);
   if (h.isJet3() && writable) {
     // Changes to an Access 97 file are left to Access 97: we read it, never write it.
     throw Error(errc::kUnspecified,
                 quotedPath(path) + " is a Jet 3 (Access 97) database, which is read but never changed.");
   }
-  const uint32_t pageSize = h.isJet3() ? kPageSizeJet3 : kPageSizeJet4;
-  if (got < pageSize || file.size() < 3 * uint64_t{pageSize}) {
+  if (got < h.pageSize() || file.size() < 3 * uint64_t{h.pageSize()}) {
     throw Error(errc::kUnspecified, "The database file " + quotedPath(path) + " is corrupt: it is truncated.");
   }
   return h;
@@ -41,13 +40,12 @@ HeaderPage readHeader(File& file, const std::filesystem::path& path, bool writab
 
 // The code page of a Jet 3 file's text; nullptr for Jet 4. A code page without a table here
 // would turn every name into guesses, so the file is refused instead.
-const CodePage* textCodePageOf(const HeaderPage& h, const std::filesystem::path& path, uint16_t chosen) {
+const CodePage* textCodePageOf(const HeaderPage& h, const std::filesystem::path& path) {
   if (!h.isJet3()) return nullptr;
-  const uint16_t number = chosen != 0 ? chosen : h.textCodePage;
-  const CodePage* cp = CodePage::find(number);
+  const CodePage* cp = CodePage::find(h.textCodePage);
   if (!cp) {
-    throw Error(errc::kUnspecified, quotedPath(path) + " stores its text in code page " + std::to_string(number) +
-                                        ", which this program cannot read.");
+    throw Error(errc::kUnspecified, quotedPath(path) + " stores its text in code page " +
+                                        std::to_string(h.textCodePage) + ", which this program cannot read.");
   }
   return cp;
 }
@@ -71,15 +69,15 @@ Database Database::open(const std::filesystem::path& path, std::u16string_view p
   auto impl = std::make_unique<Impl>();
   impl->path = path;
   impl->writable = writable;
-  impl->header = readHeader(file, path, writable);
-  const CodePage* text = textCodePageOf(impl->header, path, textCodePage);
+  impl->header = readHeader(file, path, writable, textCodePage);
+  const CodePage* text = textCodePageOf(impl->header, path);
   if (impl->header.hasPassword() && password != impl->header.password) {
     // Named, so a certificate file with a password of its own is not taken for the source.
     throw Error(errc::kInvalidPassword, "Not a valid password. The database " + quotedPath(path) +
                                             " is protected by another password.");
   }
   impl->password = std::u16string(password);
-  impl->pager = std::make_unique<Pager>(std::move(file), impl->header.isJet3() ? kPageSizeJet3 : kPageSizeJet4);
+  impl->pager = std::make_unique<Pager>(std::move(file), impl->header.pageSize());
   impl->pager->setEncodingKey(impl->header.encodingKey);
   impl->pager->setTextCodePage(text);
   impl->catalog = readCatalog(*impl->pager);

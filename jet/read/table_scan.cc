@@ -38,11 +38,7 @@ void decodeColumn(Pager& pager, const RowView& row, const ColumnDef& col, Value&
       out.storage() = std::u16string();
       text = std::get_if<std::u16string>(&out.storage());
     }
-    if (col.codePage) {
-      col.codePage->decode(scratch, *text);
-    } else {
-      decodeJetText(scratch, *text);
-    }
+    decodeStoredText(scratch, col.codePage, *text);
   } else {
     out.storage() = scratch;
   }
